@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the build, the tests and the demo need.
+set -euo pipefail
+SUDO=""
+if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update
+$SUDO apt-get install -y --no-install-recommends \
+	build-essential cmake ninja-build pkg-config git clang-format \
+	qtbase5-dev qtbase5-dev-tools qttools5-dev-tools libqt5svg5-dev libqt5svg5 qt5-image-formats-plugins \
+	libobs-dev obs-studio \
+	libwebsocketpp-dev libasio-dev \
+	libgtest-dev libgmock-dev googletest libbenchmark-dev \
+	xvfb xdotool x11-utils imagemagick at-spi2-core \
+	python3 python3-websocket \
+	iproute2 util-linux procps psmisc \
+	fonts-liberation fontconfig

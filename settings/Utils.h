@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QString>
+
+#include <string>
+
+// Static helpers around the settings file and a few shared chores. Never instantiated.
+class Utils : public QObject {
+	Q_OBJECT
+
+public:
+	Utils() = delete;
+
+	// Directory of the settings file: the application's local data location.
+	static QString settingsDirectory();
+
+	// Loads "BrenmoorOBSPlugin.json" from dir into object; false when the file cannot be read.
+	static bool readJsonFile(QJsonObject &object, QString dir);
+	// Replaces "BrenmoorOBSPlugin.json" in dir with object, atomically; false when it was not written.
+	static bool writeJsonFile(const QJsonObject &object, QString dir);
+
+	// Modal warning box that stays on top. Defined with the widgets (ui/), so the core needs no Qt Widgets.
+	static void showWarningBox(QString text);
+
+	// Keys of map ordered by ascending value.
+	static QList<std::string> sortedKeysByValue(const QMap<std::string, int> &map);
+};
