@@ -1,0 +1,172 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+#include <netinet/in.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// An in-process camera that answers VISCA over IP on a loopback UDP address, for tests, ptzctl and demos.
+//
+// It runs its own thread (poll() with a short timeout and a stop flag) and answers:
+//   - address set 88 30 01 FF with 88 30 02 FF;
+//   - every command 81 01 ... FF with an acknowledgement 90 41 FF, then a completion 90 51 FF;
+//   - every inquiry of the link with 90 50 ... FF holding its current state at the positions the link
+//     decodes, so a set followed by a get gives the value back (within what each getter decodes);
+//   - anything else with 90 60 02 FF.
+// Every reply carries the header 01 11 00 LL and echoes the request's four sequence bytes.
+//
+// Identification inquiries, answered as the model's family does:
+//   - version 81 09 00 02 FF: 18-byte answer 90 50 VV VV 00 00 00 00 00 FF; VV VV is 02 01 for "QK-JS4"
+//     and 00 01 for every other model;
+//   - first ID inquiry 81 01 02 03 FF: answered only by the 32P family ("QK-H32P", "QK-H32PN", "ZR712-IP",
+//     "QK-H33P") with 18 bytes 90 50 I1 I2 I3 00 00 00 00 FF (I1..I3 the ID code, datagram bytes 10-12);
+//     every other model answers 90 60 02 FF;
+//   - second ID inquiry 81 09 00 02 00 03 FF: answered the same way by every other model except "QK-JS4";
+//     the 32P family and "QK-JS4" answer 90 60 02 FF.
+//   "QK-H32PN" reports "VIL" like "QK-H32P", so it identifies as "QK-H32P".
+class CameraSimulator {
+public:
+	enum class IdInquiry { Version, First, Second };
+
+	struct Options {
+		std::string model = "QK-H57P";         // one of knownModels()
+		std::string bindAddress = "127.0.0.2"; // IPv4 text
+		uint16_t port = 52381;
+		std::string logFile; // each datagram in and out as hex with a timestamp; empty: none
+
+		// Faults
+		bool silent = false;       // receive and record, never answer
+		int ackDelayMs = 0;        // pause before the acknowledgement (and before any single reply)
+		int completionDelayMs = 0; // pause between acknowledgement and completion
+		bool errorReply = false;   // answer every 81 message with 90 60 <errorCode> FF instead
+		int errorCode = 0x02;
+		bool wrongSequence = false;    // replies carry the request's number plus one
+		bool duplicateReplies = false; // every reply datagram goes out twice
+		int dropReply = 0;             // the n-th reply datagram (1-based, counted from start) is not sent
+		// Raw VISCA bytes (header is added) answered instead of the family's reply to an ID inquiry;
+		// lets a test make short answers or ID bytes above 0x7F.
+		std::map<IdInquiry, QByteArray> idOverride;
+	};
+
+	// Camera state as the commands left it; values as the commands carried them.
+	struct State {
+		int panSpeed = 0;
+		int tiltSpeed = 0;
+		int panDirection = 3;  // 01 left, 02 right, 03 stop
+		int tiltDirection = 3; // 01 up, 02 down, 03 stop
+		int homeCount = 0;
+		int zoomPosition = 0;
+		int focusPosition = 0;
+		int zoomDrive = 0;  // last byte of 81 01 04 07 xx FF
+		int focusDrive = 0; // last byte of 81 01 04 08 xx FF
+		bool autoFocus = true;
+		int exposureMode = 0;
+		int shutter = 0;
+		int iris = 0;
+		int gain = 0;
+		int whiteBalanceMode = 0;
+		int onePushCount = 0;
+		int redGain = 0;
+		int blueGain = 0;
+		int gamma = 0;
+		int imageMode = 0;
+		int hue = 0;
+		int saturation = 0;
+		int sharpness = 0;
+		int mirror = 3; // 02 on, 03 off
+		int flip = 3;
+		int presetSpeed = 0;
+		int recalledPreset = 0;
+		int storedPreset = 0;
+		int speedCompensation = 0;
+		int downLeftPan = 65535;
+		int downLeftTilt = 65535;
+		int upRightPan = 0;
+		int upRightTilt = 0;
+		int clearDownLeftCount = 0;
+		int clearUpRightCount = 0;
+		int interfaceClearCount = 0;
+		int commandCount = 0; // commands acknowledged
+		int inquiryCount = 0; // inquiries answered
+	};
+
+	// A received datagram and where it came from.
+	struct Datagram {
+		QByteArray bytes;
+		std::string fromAddress;
+		uint16_t fromPort = 0;
+	};
+
+	CameraSimulator();
+	explicit CameraSimulator(const Options &options);
+	~CameraSimulator(); // stops
+
+	CameraSimulator(const CameraSimulator &) = delete;
+	CameraSimulator &operator=(const CameraSimulator &) = delete;
+
+	// Binds and starts answering. False (with errorString()) for an unknown model or a bind failure.
+	bool start();
+	void stop();
+	bool isRunning() const { return m_running.load(); }
+	std::string errorString() const;
+	const Options &options() const { return m_options; }
+	uint16_t boundPort() const { return m_boundPort; } // the real port (when Options::port is 0)
+
+	// Received traffic, thread-safe.
+	std::vector<Datagram> received() const;
+	QList<QByteArray> datagrams() const; // whole datagrams, header included
+	QList<QByteArray> payloads() const;  // VISCA bytes after the 8-byte header
+	size_t receivedCount() const;
+	void clear(); // forgets received datagrams and sent replies
+	// Blocks until at least `count` datagrams were received since the last clear(), or the timeout ran out.
+	bool waitForDatagrams(size_t count, int timeoutMs) const;
+	QList<QByteArray> sentReplies() const; // replies actually sent, whole datagrams
+
+	State state() const;
+	void setState(const State &state);
+
+	// Sends a datagram from the simulator's socket to the last sender (stale or foreign replies in tests).
+	bool sendToLastPeer(const QByteArray &datagram);
+
+	// The simulator's own table of models and their ID codes ("QK-JS4" reports none: empty string).
+	static std::vector<std::string> knownModels();
+	static bool isKnownModel(const std::string &model);
+	static std::string idCodeForModel(const std::string &model);
+
+private:
+	void run();
+	void handle(const QByteArray &datagram, const sockaddr_in &from);
+	QByteArray answerFor(const QByteArray &visca, bool &twoReplies, int &command);
+	void applyCommand(const QByteArray &visca);
+	void sendReply(const QByteArray &request, const QByteArray &visca, const sockaddr_in &to);
+	void log(const char *direction, const QByteArray &datagram);
+
+	Options m_options;
+	int m_fd = -1;
+	uint16_t m_boundPort = 0;
+	std::thread m_thread;
+	std::atomic<bool> m_stop{false};
+	std::atomic<bool> m_running{false};
+	std::string m_error;
+
+	mutable std::mutex m_mutex;
+	mutable std::condition_variable m_received;
+	std::vector<Datagram> m_datagrams;
+	QList<QByteArray> m_sent;
+	State m_state;
+	int m_replyCounter = 0;
+	bool m_havePeer = false;
+	sockaddr_in m_lastPeer{};
+	std::mutex m_logMutex;
+	FILE *m_log = nullptr;
+};

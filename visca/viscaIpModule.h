@@ -1,0 +1,163 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+
+class QUdpSocket;
+
+// Link to one camera: VISCA over IP on UDP. Every operation blocks until the camera answered or the
+// reply wait ran out; a link is used from one thread at a time.
+class viscaIpModule : public QObject {
+	Q_OBJECT
+
+public:
+	explicit viscaIpModule(QObject *parent = nullptr);
+	~viscaIpModule() override;
+
+	// Overridable per camera family, in this order.
+	virtual bool connectCamera(const QString &ip, int port);
+	virtual bool isCameraAlive();
+	virtual bool setHue(int value);
+	virtual int getHue();
+	virtual bool setSaturation(int value);
+	virtual int getSaturation();
+	virtual bool setSharpness(int value);
+	virtual int getSharpness();
+	virtual bool setPresetSpeed(int speed);
+
+	// Sends caller-made inquiry bytes (at most 16) and hands back the first datagram, header included.
+	QByteArray sendRawInquiry(QByteArray &reply, const unsigned char *payload, int length);
+
+	// Motion
+	bool moveUp();
+	bool moveDown();
+	bool moveLeft();
+	bool moveRight();
+	bool moveUpLeft();
+	bool moveUpRight();
+	bool moveDownLeft();
+	bool moveDownRight();
+	bool panTiltStop();
+	bool panTiltHome();
+	void setPanSpeed(int speed);
+	void setTiltSpeed(int speed);
+
+	// Zoom and focus
+	bool zoomTele();
+	bool zoomWide();
+	bool zoomStop();
+	bool setZoomPosition(int position);
+	int getZoomPosition();
+	void setZoomSpeed(int speed);
+	bool focusNear();
+	bool focusFar();
+	bool focusStop();
+	bool setFocusPosition(int position);
+	int getFocusPosition();
+	bool setAutoFocus(bool on);
+	bool isAutoFocus();
+	void setFocusSpeed(int speed);
+
+	// Presets (the number is shared by every link)
+	void setPresetNumber(int number);
+	bool recallPreset();
+	bool storePreset();
+
+	// Exposure, white balance and picture
+	bool setExposureMode(int value);
+	int getExposureMode();
+	bool setShutter(int value);
+	int getShutter();
+	bool setIris(int value);
+	int getIris();
+	bool setGain(int value);
+	int getGain();
+	bool setWhiteBalanceMode(int value);
+	int getWhiteBalanceMode();
+	bool whiteBalanceOnePush();
+	bool setRedGain(int value);
+	int getRedGain();
+	bool setBlueGain(int value);
+	int getBlueGain();
+	bool setGamma(int value);
+	int getGamma();
+	bool setImageMode(int value);
+	int getImageMode();
+	bool setMirror(int value);
+	bool setFlip(int value);
+	bool setMirrorFlip(int mode);
+	int getMirrorFlip();
+
+	// Pan/tilt limits; left and down degrees are zero or negative.
+	void setPanLeftLimit(int degrees, unsigned int highBound, unsigned int lowBound);
+	void setTiltDownLimit(int degrees, unsigned int highBound, unsigned int lowBound);
+	void setPanRightLimit(int degrees, unsigned int highBound, unsigned int lowBound);
+	void setTiltUpLimit(int degrees, unsigned int highBound, unsigned int lowBound);
+	bool clearDownLeftLimit();
+	bool clearUpRightLimit();
+	bool setSpeedCompensation(int value);
+
+	// Transport building blocks
+	unsigned int nextSequence();
+	unsigned int fillHeader(unsigned char *buffer, unsigned char payloadType, int length);
+	qint64 sendPacket(const unsigned char *bytes, int length);
+	QByteArray readReply(QByteArray &reply);
+	bool waitCommandDone(unsigned int sequence);
+	bool isErrorReply(const QByteArray &reply);
+	QByteArray exchangeInquiry(const unsigned char *packet, int length, unsigned int sequence);
+
+	// Reply decoding: positions count from the start of the datagram; beyond its end they read as 0.
+	static int replyDigit(const QByteArray &reply, int position);
+	static unsigned int replySequence(const QByteArray &reply);
+
+	// Stored state, for callers that show it and for checks.
+	QHostAddress cameraAddress() const { return m_cameraAddress; }
+	int cameraPort() const { return m_cameraPort; }
+	unsigned int sequenceCounter() const { return m_sequence; }
+	int panSpeed() const { return m_panSpeed; }
+	int tiltSpeed() const { return m_tiltSpeed; }
+	int zoomSpeed() const { return m_zoomSpeed; }
+	int focusSpeed() const { return m_focusSpeed; }
+	int upRightPanLimit() const { return m_upRightPan; }
+	int downLeftPanLimit() const { return m_downLeftPan; }
+	int upRightTiltLimit() const { return m_upRightTilt; }
+	int downLeftTiltLimit() const { return m_downLeftTilt; }
+	static int presetNumber() { return s_presetNumber; }
+
+	static const int replyWaitMs = 350;
+	static const int maxPayload = 16;
+
+protected:
+	// Full command exchange: new number, up to `attempts` sends, each waiting for both replies.
+	bool runCommand(const unsigned char *visca, int length, int attempts = 2);
+	// One send of a command packet, one acknowledgement-and-completion wait.
+	bool runCommandOnce(const unsigned char *visca, int length);
+	// Inquiry exchange with the sequence check; empty when the reply did not match.
+	QByteArray runInquiry(const unsigned char *visca, int length);
+	// Inquiry sent once, first datagram returned without any check.
+	QByteArray runUncheckedInquiry(const unsigned char *visca, int length);
+	// One address-set packet and one reply read.
+	QByteArray probeAddressSet();
+	void setCamera(const QString &ip, int port);
+
+private:
+	bool moveWith(unsigned char panDirection, unsigned char tiltDirection);
+	bool sendLimit(unsigned char corner, int pan, int tilt);
+
+	QUdpSocket *m_socket;
+	QHostAddress m_cameraAddress;
+	int m_cameraPort = 0;
+	unsigned int m_sequence = 0;
+	int m_panSpeed = 11;
+	int m_tiltSpeed = 11;
+	int m_zoomSpeed = 2;
+	int m_upRightPan = 0;
+	int m_downLeftPan = 65535;
+	int m_upRightTilt = 0;
+	int m_downLeftTilt = 65535;
+	int m_focusSpeed = 3;
+
+	static int s_presetNumber;
+};
