@@ -1,0 +1,105 @@
+#include "OnvifDiscovery.h"
+
+#include <QThread>
+
+#include <algorithm>
+
+namespace {
+
+// First reply format: the address follows this marker and ends at the port's colon.
+const QString xaddrsAfterScopes = QStringLiteral("</wsdd:Scopes><wsdd:XAddrs>http://");
+// Second reply format: the address follows this marker and ends at the path's slash.
+const QString plainXaddrs = QStringLiteral("<d:XAddrs>http://");
+// The ONVIF name scope; the name follows it.
+const QString nameScope = QStringLiteral("onvif://www.onvif.org/name/");
+const QString nameScopeNoSlash = QStringLiteral("onvif://www.onvif.org/name");
+
+QString firstPart(const QString &text, QChar separator)
+{
+	const int at = text.indexOf(separator);
+	return at < 0 ? text : text.left(at);
+}
+
+} // namespace
+
+OnvifDiscovery::OnvifDiscovery(QObject *parent, const QHostAddress &destination, quint16 port)
+	: QObject(parent), m_destination(destination), m_port(port)
+{
+}
+
+QByteArray OnvifDiscovery::probeMessage()
+{
+	return QStringLiteral(
+		       "<s:Envelope xmlns:s=\"http://www.w3.org/2003/05/soap-envelope\" "
+		       "xmlns:a=\"http://schemas.xmlsoap.org/ws/2004/08/addressing\">"
+		       "  <s:Header>"
+		       "    <a:Action "
+		       "s:mustUnderstand=\"1\">http://schemas.xmlsoap.org/ws/2005/04/discovery/Probe</a:Action>"
+		       "    <a:MessageID>uuid:344d2db4-4e08-421f-a32a-b5f6286d4141</a:MessageID>"
+		       "    <a:ReplyTo>"
+		       "      <a:Address>http://schemas.xmlsoap.org/ws/2004/08/addressing/role/anonymous</a:Address>"
+		       "    </a:ReplyTo>"
+		       "    <a:To s:mustUnderstand=\"1\">urn:schemas-xmlsoap-org:ws:2005:04:discovery</a:To>"
+		       "  </s:Header>"
+		       "  <s:Body>"
+		       "    <Probe xmlns=\"http://schemas.xmlsoap.org/ws/2005/04/discovery\">"
+		       "      <d:Types xmlns:d=\"http://schemas.xmlsoap.org/ws/2005/04/discovery\" "
+		       "xmlns:dp0=\"http://www.onvif.org/ver10/network/wsdl\">dp0:NetworkVideoTransmitter</d:Types>"
+		       "    </Probe>"
+		       "  </s:Body>"
+		       "</s:Envelope>")
+		.toUtf8();
+}
+
+void OnvifDiscovery::probe()
+{
+	const QByteArray message = probeMessage();
+	m_devices.clear();
+	QByteArray buffer(BufferSize, '\0');
+	for (int pass = 0; pass < ProbeCount; ++pass) {
+		m_socket.writeDatagram(message, m_destination, m_port);
+		QThread::msleep(ProbeIntervalMs);
+		while (m_socket.hasPendingDatagrams()) {
+			const qint64 received = m_socket.readDatagram(buffer.data(), BufferSize);
+			if (received <= 0)
+				continue;
+			// Only this datagram's bytes count, up to its first zero byte.
+			const char *begin = buffer.constData();
+			const char *end = std::find(begin, begin + received, '\0');
+			parseReply(QString::fromLatin1(begin, int(end - begin)));
+		}
+	}
+}
+
+std::vector<OnvifDiscovery::Device> OnvifDiscovery::devices() const
+{
+	return m_devices;
+}
+
+void OnvifDiscovery::parseReply(const QString &reply)
+{
+	QString address;
+	QString name;
+	const int firstFormatAt = reply.lastIndexOf(xaddrsAfterScopes);
+	if (firstFormatAt > 0) {
+		address = firstPart(reply.mid(firstFormatAt + xaddrsAfterScopes.size(), 20), ':');
+		const int nameAt = reply.indexOf(nameScopeNoSlash);
+		if (nameAt >= 0)
+			name = firstPart(firstPart(reply.mid(nameAt + nameScope.size(), 20), ' '), '<');
+	} else {
+		const int addressAt = reply.lastIndexOf(plainXaddrs);
+		if (addressAt < 0)
+			return;
+		address = firstPart(reply.mid(addressAt + plainXaddrs.size(), 20), '/');
+		const int nameAt = reply.lastIndexOf(nameScope);
+		if (nameAt >= 0)
+			name = reply.mid(nameAt + nameScope.size(), 6);
+	}
+	if (address.isEmpty())
+		return;
+	for (const Device &device : m_devices) {
+		if (device.count(address))
+			return;
+	}
+	m_devices.push_back(Device{{address, name}});
+}
