@@ -146,10 +146,11 @@ public:
 private:
 	void run();
 	void handle(const QByteArray &datagram, const sockaddr_in &from);
-	QByteArray answerFor(const QByteArray &visca, bool &twoReplies, int &command);
+	QByteArray answerInquiry(const QByteArray &visca);
 	void applyCommand(const QByteArray &visca);
 	void sendReply(const QByteArray &request, const QByteArray &visca, const sockaddr_in &to);
 	void log(const char *direction, const QByteArray &datagram);
+	void pause(int ms); // returns early on stop()
 
 	Options m_options;
 	int m_fd = -1;
@@ -167,6 +168,7 @@ private:
 	int m_replyCounter = 0;
 	bool m_havePeer = false;
 	sockaddr_in m_lastPeer{};
-	std::mutex m_logMutex;
+	std::mutex m_stopMutex;
+	std::condition_variable m_stopSignal;
 	FILE *m_log = nullptr;
 };
