@@ -1,0 +1,111 @@
+#include "DiscoveryDialog.h"
+#include "ui_DiscoveryDialog.h"
+
+#include "QtCompat.h"
+#include "discovery/OnvifDiscovery.h"
+#include "models/ModelIdentifier.h"
+#include "plugin/ModuleText.h"
+#include "settings/Utils.h"
+
+#include <QDebug>
+#include <QHeaderView>
+#include <QJsonObject>
+#include <QTableWidgetItem>
+
+namespace {
+
+const QString ipv4Pattern = QStringLiteral("\\b(?:(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\.){3}"
+					   "(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\b");
+
+} // namespace
+
+DiscoveryDialog::DiscoveryDialog(QWidget *parent, const SearchTarget &target)
+	: QDialog(parent), ui(new Ui::DiscoveryDialog), m_target(target)
+{
+	ui->setupUi(this);
+
+	ui->IPTableWidget->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+	ui->IPTableWidget->verticalHeader()->setHidden(true);
+	ui->IPTableWidget->setSelectionBehavior(QAbstractItemView::SelectRows);
+	ui->IPTableWidget->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+	ui->IPTableWidget->setHorizontalHeaderLabels(
+		{QString::fromUtf8(obs_module_text("IPAddress")), QString::fromUtf8(obs_module_text("CameraID"))});
+	ui->SearchButton->setText(QString::fromUtf8(obs_module_text("Search")));
+	ui->ListLabel->setText(QString::fromUtf8(obs_module_text("IPCameraList")));
+	setWindowTitle(QString::fromUtf8(obs_module_text("CameraAssign")));
+
+	showAssignment(ui->CameraComboBox->currentText());
+
+	connect(ui->IPTableWidget, &QTableWidget::cellClicked, this, &DiscoveryDialog::rowPressed);
+
+	setStyleSheet("background-color: #474747");
+	connect(ui->CameraComboBox, &QComboBox::currentTextChanged, this, &DiscoveryDialog::showAssignment);
+	setWindowFlag(Qt::WindowStaysOnTopHint);
+}
+
+DiscoveryDialog::~DiscoveryDialog() = default;
+
+void DiscoveryDialog::showAssignment(const QString &slotWord)
+{
+	QJsonObject settings;
+	if (!Utils::readJsonFile(settings, Utils::settingsDirectory())) {
+		qDebug() << "It's failed to read JSON file.";
+		return;
+	}
+	const QString ipKey = slotWord + "IP";
+	const QString nameKey = slotWord + "NickName";
+	ui->IPEidt->setText(settings.contains(ipKey) ? settings[ipKey].toString() : QString());
+	ui->NameEdit->setText(settings.contains(nameKey) ? settings[nameKey].toString() : slotWord);
+}
+
+void DiscoveryDialog::on_ApplyButton_released()
+{
+	const QString slotWord = ui->CameraComboBox->currentText();
+	const QString name = ui->NameEdit->text();
+	const QString ip = ui->IPEidt->text();
+
+	if (name.isEmpty() || !regExpExactMatch(ipv4Pattern, ip)) {
+		Utils::showWarningBox(QString::fromUtf8(obs_module_text("CameraAssignError")));
+		return;
+	}
+
+	QJsonObject settings;
+	if (!Utils::readJsonFile(settings, Utils::settingsDirectory())) {
+		qDebug() << "It's failed to read JSON file.";
+	} else {
+		settings[slotWord + "IP"] = ip;
+		settings[slotWord + "NickName"] = name;
+		if (!Utils::writeJsonFile(settings, Utils::settingsDirectory()))
+			qDebug() << "It's failed to write JSON file.";
+	}
+	// The panel takes the new address even when it could not be stored.
+	emit ipAssigned(ui->CameraComboBox->currentIndex(), ip, name);
+}
+
+void DiscoveryDialog::on_SearchButton_pressed()
+{
+	OnvifDiscovery discovery(nullptr, m_target.probeDestination, m_target.probePort);
+	ModelIdentifier identifier(m_target.cameraPort);
+
+	ui->IPTableWidget->clearContents();
+	ui->IPTableWidget->setRowCount(0);
+
+	discovery.probe();
+	identifier.identifyCameras(discovery.devices());
+	for (const CameraModelMap &camera : identifier.identifiedCameras()) {
+		for (const auto &[ip, entry] : camera) {
+			const int row = ui->IPTableWidget->rowCount();
+			ui->IPTableWidget->insertRow(row);
+			ui->IPTableWidget->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(ip)));
+			ui->IPTableWidget->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(entry.name)));
+		}
+	}
+}
+
+void DiscoveryDialog::rowPressed(int row, int)
+{
+	const QTableWidgetItem *address = ui->IPTableWidget->item(row, 0);
+	if (address)
+		ui->IPEidt->setText(address->text());
+}

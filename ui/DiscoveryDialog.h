@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDialog>
+#include <QHostAddress>
+#include <QString>
+
+#include <memory>
+
+namespace Ui {
+class DiscoveryDialog;
+}
+
+// Binds one of the eight camera slots to an IPv4 address and a nickname, stored in the settings file. Search
+// lists the cameras that WS-Discovery finds and model identification recognises; a row click copies the address.
+class DiscoveryDialog : public QDialog {
+	Q_OBJECT
+
+public:
+	// Where a search looks. The defaults are the real ones (broadcast, port 3702, cameras on 52381); tests aim
+	// the probe and the identification at their own stand-ins.
+	struct SearchTarget {
+		QHostAddress probeDestination = QHostAddress(QHostAddress::Broadcast);
+		quint16 probePort = 3702;
+		int cameraPort = 52381;
+	};
+
+	explicit DiscoveryDialog(QWidget *parent = nullptr, const SearchTarget &target = SearchTarget());
+	~DiscoveryDialog() override;
+
+signals:
+	void ipAssigned(int index, QString ip, QString name);
+
+public slots:
+	void on_ApplyButton_released();
+	void on_SearchButton_pressed();
+	void rowPressed(int row, int column);
+
+private:
+	void showAssignment(const QString &slotWord);
+
+	std::unique_ptr<Ui::DiscoveryDialog> ui;
+	SearchTarget m_target;
+};
