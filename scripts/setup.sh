@@ -12,6 +12,6 @@ $SUDO apt-get install -y --no-install-recommends \
 	libwebsocketpp-dev libasio-dev \
 	libgtest-dev libgmock-dev googletest libbenchmark-dev \
 	xvfb xdotool x11-utils imagemagick at-spi2-core \
-	python3 python3-websocket \
+	python3 python3-websocket python3-pyatspi dbus \
 	iproute2 util-linux procps psmisc \
 	fonts-liberation fontconfig

@@ -1,0 +1,76 @@
+#include <QAction>
+#include <QMainWindow>
+
+#include <obs-frontend-api.h>
+#include <obs-module.h>
+
+#include "plugin/ModuleText.h"
+
+#if __has_include("MainDialog.h")
+#include "MainDialog.h"
+#define PTZ_HAVE_PANEL 1
+#endif
+
+namespace {
+
+obs_module_t *moduleHandle = nullptr;
+
+#ifdef PTZ_HAVE_PANEL
+// Owned by the OBS main window; Qt deletes it with the window at shutdown.
+MainDialog *panel = nullptr;
+#endif
+
+} // namespace
+
+MODULE_EXPORT void obs_module_set_pointer(obs_module_t *module)
+{
+	moduleHandle = module;
+}
+
+MODULE_EXPORT uint32_t obs_module_ver(void)
+{
+	// Built against the 26.1.2 module interface: major << 24 | minor << 16 | patch.
+	return 0x1a010002;
+}
+
+MODULE_EXPORT void obs_module_set_locale(const char *locale)
+{
+	// Free the old table before loading the new one.
+	moduleTextSetTable(nullptr);
+	moduleTextSetTable(obs_module_load_locale(moduleHandle, "en-US", locale));
+}
+
+MODULE_EXPORT void obs_module_free_locale(void)
+{
+	moduleTextSetTable(nullptr);
+}
+
+MODULE_EXPORT bool obs_module_get_string(const char *val, const char **out)
+{
+	return moduleTextGetString(val, out);
+}
+
+MODULE_EXPORT bool obs_module_load(void)
+{
+	auto *mainWindow = static_cast<QMainWindow *>(obs_frontend_get_main_window());
+	const char *title = obs_module_text("OBS - Brenmoor Camera Control Plugin");
+	auto *action = static_cast<QAction *>(obs_frontend_add_tools_menu_qaction(title));
+
+#ifdef PTZ_HAVE_PANEL
+	obs_frontend_push_ui_translation(obs_module_get_string);
+	panel = new MainDialog(mainWindow);
+	obs_frontend_pop_ui_translation();
+
+	QObject::connect(action, &QAction::triggered, [] {
+		panel->activateWindow();
+		panel->show();
+		panel->raise();
+	});
+#else
+	(void)mainWindow;
+	(void)action;
+#endif
+	return true;
+}
+
+MODULE_EXPORT void obs_module_unload(void) {}
