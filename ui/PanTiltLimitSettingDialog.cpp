@@ -1,0 +1,87 @@
+#include "PanTiltLimitSettingDialog.h"
+#include "ui_PanTiltLimitSettingDialog.h"
+
+#include "QtCompat.h"
+
+#include <obs-module.h>
+
+namespace {
+QString moduleText(const char *key)
+{
+	return QString::fromUtf8(obs_module_text(key));
+}
+} // namespace
+
+PanTiltLimitSettingDialog::PanTiltLimitSettingDialog(QWidget *parent)
+	: QDialog(parent), ui(new Ui::PanTiltLimitSettingDialog)
+{
+	qRegisterMetaType<CommandType>("CommandType");
+	ui->setupUi(this);
+
+	setLimitEditsEnabled(0);
+	// Degrees: tilt up 0..90, tilt down 0..-30, pan left 0..-170, pan right 0..170.
+	ui->TiltUpLimitEdit->setValidator(makeRegExpValidator("^(90|[1-8]?[0-9])$", this));
+	ui->TiltDownLimitEdit->setValidator(makeRegExpValidator("^(0|-(30|[1-2]?[0-9]))$", this));
+	ui->PanLeftLimitEdit->setValidator(makeRegExpValidator("^(0|-(170|1[0-6][0-9]|[1-9]?[0-9]))$", this));
+	ui->PanRightLimitEdit->setValidator(makeRegExpValidator("^(170|1[0-6][0-9]|[1-9]?[0-9])$", this));
+
+	connect(ui->PanTiltLimitButton, &QPushButton::toggled, this, [this](bool checked) {
+		setLimitEditsEnabled(checked ? 1 : 0);
+		emit triggered(PanTiltLimit, checked ? 1 : 0);
+	});
+	connect(ui->PTZSpeedCompButton, &QPushButton::toggled, this,
+		[this](bool checked) { emit triggered(PTZSpeedComp, checked ? 1 : 0); });
+
+	// returnPressed only fires for text the validator accepts, so empty or partial entries send nothing.
+	const struct {
+		QLineEdit *edit;
+		CommandType type;
+	} fields[] = {
+		{ui->TiltUpLimitEdit, TiltUpLimit},
+		{ui->PanLeftLimitEdit, PanLeftLimit},
+		{ui->TiltDownLimitEdit, TiltDownLimit},
+		{ui->PanRightLimitEdit, PanRightLimit},
+	};
+	for (const auto &field : fields) {
+		QLineEdit *edit = field.edit;
+		const CommandType type = field.type;
+		connect(edit, &QLineEdit::returnPressed, this,
+			[this, edit, type]() { emit triggered(type, edit->text().toInt(nullptr, 10)); });
+	}
+
+	setWindowTitle(moduleText("PanTiltLimitSetting"));
+	ui->PanTiltLimitLabel->setText(moduleText("PanTiltLimit"));
+	ui->TiltUpLimitLabel->setText(moduleText("TiltUpLimit"));
+	ui->TiltDownLimitLabel->setText(moduleText("TiltDownLimit"));
+	ui->PanLeftLimitLabel->setText(moduleText("PanLeftLimit"));
+	ui->PanRightLimitLabel->setText(moduleText("PanRightLimit"));
+	ui->PTZSpeedCompLabel->setText(moduleText("PTZSpeedComp"));
+}
+
+PanTiltLimitSettingDialog::~PanTiltLimitSettingDialog()
+{
+	delete ui;
+}
+
+void PanTiltLimitSettingDialog::setLimits(QString panLeft, QString panRight, QString tiltUp, QString tiltDown)
+{
+	ui->PanLeftLimitEdit->setText(panLeft);
+	ui->PanRightLimitEdit->setText(panRight);
+	ui->TiltUpLimitEdit->setText(tiltUp);
+	ui->TiltDownLimitEdit->setText(tiltDown);
+}
+
+void PanTiltLimitSettingDialog::setSpeedCompEnabled(bool enabled)
+{
+	ui->PTZSpeedCompButton->setEnabled(enabled);
+}
+
+void PanTiltLimitSettingDialog::setLimitEditsEnabled(int enabled)
+{
+	if (enabled != 0 && enabled != 1)
+		return;
+	ui->TiltUpLimitEdit->setEnabled(enabled == 1);
+	ui->TiltDownLimitEdit->setEnabled(enabled == 1);
+	ui->PanLeftLimitEdit->setEnabled(enabled == 1);
+	ui->PanRightLimitEdit->setEnabled(enabled == 1);
+}
