@@ -506,8 +506,11 @@ void CameraSimulator::sendReply(const QByteArray &request, const QByteArray &vis
 		::sendto(m_fd, datagram.constData(), static_cast<size_t>(datagram.size()), 0,
 			 reinterpret_cast<const sockaddr *>(&to), sizeof(to));
 		log("out", datagram);
-		std::lock_guard<std::mutex> lock(m_mutex);
-		m_sent.append(datagram);
+		{
+			std::lock_guard<std::mutex> lock(m_mutex);
+			m_sent.append(datagram);
+		}
+		m_received.notify_all();
 	}
 }
 
@@ -587,6 +590,13 @@ bool CameraSimulator::waitForDatagrams(size_t count, int timeoutMs) const
 	std::unique_lock<std::mutex> lock(m_mutex);
 	return m_received.wait_for(lock, std::chrono::milliseconds(timeoutMs),
 				   [this, count] { return m_datagrams.size() >= count; });
+}
+
+bool CameraSimulator::waitForReplies(int count, int timeoutMs) const
+{
+	std::unique_lock<std::mutex> lock(m_mutex);
+	return m_received.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+				   [this, count] { return m_sent.size() >= count; });
 }
 
 QList<QByteArray> CameraSimulator::sentReplies() const

@@ -131,6 +131,8 @@ public:
 	// Blocks until at least `count` datagrams were received since the last clear(), or the timeout ran out.
 	bool waitForDatagrams(size_t count, int timeoutMs) const;
 	QList<QByteArray> sentReplies() const; // replies actually sent, whole datagrams
+	// Blocks until at least `count` replies were sent since the last clear(), or the timeout ran out.
+	bool waitForReplies(int count, int timeoutMs) const;
 
 	State state() const;
 	void setState(const State &state);

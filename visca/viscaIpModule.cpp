@@ -61,11 +61,17 @@ unsigned int viscaIpModule::fillHeader(unsigned char *buffer, unsigned char payl
 	return sequence;
 }
 
+bool viscaIpModule::hasDatagram() const
+{
+	// Before the first write (or after close) the socket is unbound and cannot hold anything.
+	return m_socket->state() == QAbstractSocket::BoundState && m_socket->hasPendingDatagrams();
+}
+
 qint64 viscaIpModule::sendPacket(const unsigned char *bytes, int length)
 {
 	const QByteArray packet(reinterpret_cast<const char *>(bytes), length);
 	// A late answer to an earlier packet would otherwise be taken for this packet's reply.
-	if (m_socket->hasPendingDatagrams())
+	if (hasDatagram())
 		m_socket->readDatagram(nullptr, 0);
 	return m_socket->writeDatagram(packet, m_cameraAddress, static_cast<quint16>(m_cameraPort));
 }
@@ -76,7 +82,7 @@ QByteArray viscaIpModule::readReply(QByteArray &reply)
 	QElapsedTimer timer;
 	timer.start();
 	for (;;) {
-		if (m_socket->hasPendingDatagrams()) {
+		if (hasDatagram()) {
 			const qint64 size = m_socket->pendingDatagramSize();
 			reply.resize(static_cast<int>(qMax<qint64>(size, 0)));
 			const qint64 got = m_socket->readDatagram(reply.data(), reply.size());
@@ -87,7 +93,7 @@ QByteArray viscaIpModule::readReply(QByteArray &reply)
 		if (left <= 0)
 			return reply;
 		// An unbound socket (nothing sent yet) cannot receive; waitForReadyRead then returns at once.
-		if (!m_socket->waitForReadyRead(static_cast<int>(left)) && !m_socket->hasPendingDatagrams())
+		if (!m_socket->waitForReadyRead(static_cast<int>(left)) && !hasDatagram())
 			QThread::msleep(static_cast<unsigned long>(qMin<qint64>(left, 10)));
 	}
 }
@@ -133,18 +139,24 @@ bool viscaIpModule::isErrorReply(const QByteArray &reply)
 	return true;
 }
 
+// An empty reply decodes as sequence number 0; it must not pass for the reply to packet number 0.
+static bool matchesSequence(const QByteArray &reply, unsigned int sequence)
+{
+	return !reply.isEmpty() && viscaIpModule::replySequence(reply) == sequence;
+}
+
 bool viscaIpModule::waitCommandDone(unsigned int sequence)
 {
 	QByteArray reply;
 	readReply(reply);
-	if (replySequence(reply) != sequence) {
+	if (!matchesSequence(reply, sequence)) {
 		qDebug("check count number Error!!");
 		return false;
 	}
 	if (isErrorReply(reply))
 		return false;
 	readReply(reply);
-	if (replySequence(reply) != sequence) {
+	if (!matchesSequence(reply, sequence)) {
 		qDebug("check count number Error!!");
 		return false;
 	}
@@ -157,7 +169,7 @@ QByteArray viscaIpModule::exchangeInquiry(const unsigned char *packet, int lengt
 	sendPacket(packet, length);
 	readReply(reply);
 	const unsigned int got = replySequence(reply);
-	if (got != sequence) {
+	if (!matchesSequence(reply, sequence)) {
 		qDebug("check count number Error!!  = %u", got);
 		return QByteArray();
 	}

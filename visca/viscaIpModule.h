@@ -143,6 +143,7 @@ protected:
 	void setCamera(const QString &ip, int port);
 
 private:
+	bool hasDatagram() const;
 	bool moveWith(unsigned char panDirection, unsigned char tiltDirection);
 	bool sendLimit(unsigned char corner, int pan, int tilt);
 
