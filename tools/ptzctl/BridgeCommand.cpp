@@ -1,9 +1,93 @@
 #include "Commands.h"
 
+#include "ViscaTransfer.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
 #include <QTextStream>
 
-int runBridgeCommand(const QStringList &)
+#include <csignal>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalFds[2] = {-1, -1};
+
+// Only async-signal-safe work here: the event loop picks the byte up and quits.
+void onTerminationSignal(int)
 {
-	QTextStream(stderr) << "ptzctl: this command is not available in this build\n";
-	return 2;
+	const char byte = 1;
+	[[maybe_unused]] ssize_t n = ::write(signalFds[1], &byte, 1);
+}
+
+bool installTerminationHandlers()
+{
+	if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalFds) != 0)
+		return false;
+	::fcntl(signalFds[1], F_SETFL, O_NONBLOCK);
+	struct sigaction action = {};
+	action.sa_handler = onTerminationSignal;
+	sigemptyset(&action.sa_mask);
+	action.sa_flags = SA_RESTART;
+	return ::sigaction(SIGINT, &action, nullptr) == 0 && ::sigaction(SIGTERM, &action, nullptr) == 0;
+}
+
+int usage(QTextStream &out, int code)
+{
+	out << "usage: ptzctl bridge [--port N]\n"
+	       "  Runs the WebSocket-to-VISCA bridge (WebSocket port N, default 55260; UDP port 52381)\n"
+	       "  until SIGINT or SIGTERM.\n";
+	return code;
+}
+
+} // namespace
+
+int runBridgeCommand(const QStringList &args)
+{
+	QTextStream err(stderr);
+	quint16 port = 55260;
+	for (int i = 0; i < args.size(); ++i) {
+		const QString &arg = args.at(i);
+		if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+			QTextStream out(stdout);
+			return usage(out, 0);
+		}
+		if (arg == QLatin1String("--port") && i + 1 < args.size()) {
+			bool ok = false;
+			const uint value = args.at(++i).toUInt(&ok);
+			if (!ok || value == 0 || value > 65535) {
+				err << "ptzctl bridge: invalid port '" << args.at(i) << "'\n";
+				return usage(err, 2);
+			}
+			port = quint16(value);
+			continue;
+		}
+		err << "ptzctl bridge: unexpected argument '" << arg << "'\n";
+		return usage(err, 2);
+	}
+
+	if (!installTerminationHandlers()) {
+		err << "ptzctl bridge: cannot install the signal handlers\n";
+		return 1;
+	}
+	QSocketNotifier notifier(signalFds[0], QSocketNotifier::Read);
+	QObject::connect(&notifier, &QSocketNotifier::activated, [] { QCoreApplication::quit(); });
+
+	ViscaTransfer bridge(nullptr, port);
+	if (!bridge.isListening()) {
+		err << "ptzctl bridge: not listening on port " << port << "\n";
+		return 1;
+	}
+	bridge.startServer();
+	{
+		QTextStream out(stdout);
+		out << "ptzctl bridge: listening on port " << port << "\n";
+		out.flush();
+	}
+	QCoreApplication::exec();
+	bridge.stopServer();
+	return 0;
 }

@@ -1,0 +1,130 @@
+"""Shared pieces for the bridge tests and benchmark.
+
+Every script runs in a private network namespace, so the bridge can use its real ports (TCP 55260, UDP 52381)
+without colliding with anything else on the machine, and every datagram stays inside the namespace.
+"""
+import json
+import os
+import shutil
+import socket
+import subprocess
+import sys
+import threading
+
+BRIDGE_PORT = 55260
+VISCA_PORT = 52381
+HANG_GUARD = 10  # seconds; only guards against hangs, never measures speed
+
+try:
+    import websocket  # Debian's python3-websocket: an independent client
+except ImportError:
+    sys.exit("python3-websocket is missing (apt-get install python3-websocket); run with /usr/bin/python3")
+
+
+def enter_private_network():
+    """Re-runs the calling script inside `unshare -n` with loopback up; fails loudly when that is impossible."""
+    if os.environ.get("PTZ_BRIDGE_NETNS") == "1":
+        subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
+        return
+    if shutil.which("unshare") is None or shutil.which("ip") is None:
+        sys.exit("FAIL: the bridge tests need `unshare` (util-linux) and `ip` (iproute2)")
+    probe = subprocess.run(["unshare", "-n", "true"], capture_output=True, text=True)
+    if probe.returncode != 0:
+        sys.exit("FAIL: cannot create a private network namespace (unshare -n needs root or user namespaces): "
+                 + probe.stderr.strip())
+    env = dict(os.environ, PTZ_BRIDGE_NETNS="1")
+    os.execvpe("unshare", ["unshare", "-n", "--", sys.executable] + sys.argv, env)
+
+
+class Bridge:
+    """A `ptzctl bridge` process; its Qt log lines (stderr, without the library's "[time] [...]" lines)
+    are collected in `log`."""
+
+    def __init__(self, ptzctl, *args):
+        self.proc = subprocess.Popen([ptzctl, "bridge", *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                     text=True)
+        self.log = []
+        self.changed = threading.Condition()
+        self.ready = threading.Event()
+        threading.Thread(target=self._read_stderr, daemon=True).start()
+        threading.Thread(target=self._read_stdout, daemon=True).start()
+
+    def _read_stdout(self):
+        for line in self.proc.stdout:
+            if line.startswith("ptzctl bridge: listening"):
+                self.ready.set()
+
+    def _read_stderr(self):
+        for line in self.proc.stderr:
+            if not line.startswith("["):
+                with self.changed:
+                    self.log.append(line.rstrip("\n"))
+                    self.changed.notify_all()
+        with self.changed:
+            self.changed.notify_all()
+
+    def wait_ready(self):
+        if not self.ready.wait(HANG_GUARD):
+            raise AssertionError("bridge did not start; log: %r" % self.log)
+
+    def wait_log(self, line, start=0):
+        """Waits until `line` appears at or after index `start`; returns its index."""
+        with self.changed:
+            ok = self.changed.wait_for(lambda: line in self.log[start:] or self.proc.poll() is not None, HANG_GUARD)
+            if not ok or line not in self.log[start:]:
+                raise AssertionError("log line %r missing; log: %r" % (line, self.log[start:]))
+            return self.log.index(line, start)
+
+    def stop(self, sig):
+        self.proc.send_signal(sig)
+        return self.proc.wait(HANG_GUARD)
+
+    def close(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+
+class Peer:
+    """A UDP camera stand-in on ADDRESS:52381."""
+
+    def __init__(self, address, port=VISCA_PORT):
+        self.address = address
+        self.sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        self.sock.bind((address, port))
+        self.sock.settimeout(HANG_GUARD)
+
+    def receive(self):
+        return self.sock.recvfrom(65536)
+
+    def pending(self):
+        self.sock.setblocking(False)
+        try:
+            return self.sock.recvfrom(65536)
+        except BlockingIOError:
+            return None
+        finally:
+            self.sock.settimeout(HANG_GUARD)
+
+    def answer(self, to, *payloads):
+        for p in payloads:
+            self.sock.sendto(bytes(p), to)
+
+    def close(self):
+        self.sock.close()
+
+
+def connect(origin=None):
+    header = ["Origin: " + origin] if origin is not None else []
+    return websocket.create_connection("ws://127.0.0.1:%d" % BRIDGE_PORT, timeout=HANG_GUARD, header=header,
+                                       suppress_origin=True)
+
+
+def request(ip, data, port=VISCA_PORT):
+    return json.dumps({"ip": ip, "port": port, "data": data})
+
+
+def reply(ip, data, port=VISCA_PORT):
+    """The bridge's compact reply text."""
+    return json.dumps({"data": list(data), "ip": ip, "port": port}, separators=(",", ":"))
