@@ -19,6 +19,8 @@ const QString ipv4Pattern = QStringLiteral("\\b(?:(?:25[0-5]|2[0-4][0-9]|[01]?[0
 
 } // namespace
 
+DiscoveryDialog::DiscoveryDialog(QWidget *parent) : DiscoveryDialog(parent, SearchTarget()) {}
+
 DiscoveryDialog::DiscoveryDialog(QWidget *parent, const SearchTarget &target)
 	: QDialog(parent), ui(new Ui::DiscoveryDialog), m_target(target)
 {

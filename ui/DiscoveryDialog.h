@@ -24,7 +24,8 @@ public:
 		int cameraPort = 52381;
 	};
 
-	explicit DiscoveryDialog(QWidget *parent = nullptr, const SearchTarget &target = SearchTarget());
+	explicit DiscoveryDialog(QWidget *parent = nullptr);
+	DiscoveryDialog(QWidget *parent, const SearchTarget &target);
 	~DiscoveryDialog() override;
 
 signals:
