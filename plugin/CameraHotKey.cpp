@@ -1,6 +1,7 @@
 #include "CameraHotKey.h"
 
 #include <QDebug>
+#include <QFileInfo>
 
 #include <obs-frontend-api.h>
 #include <obs.h>
@@ -67,6 +68,9 @@ void CameraHotKey::registerAndLoad(const QString &iniPath)
 	QByteArray path = iniPath.toUtf8();
 	if (path.isEmpty() || path.size() >= 512) {
 		qDebug("Failed to get base.ini path");
+	} else if (QFileInfo(iniPath).isDir()) {
+		// libobs aborts the whole process when asked to parse a directory.
+		qDebug("Failed to open basic.ini: %d", CONFIG_ERROR);
 	} else {
 		int result = config_open(&config, path.constData(), CONFIG_OPEN_ALWAYS);
 		if (result != CONFIG_SUCCESS) {
