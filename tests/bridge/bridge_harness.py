@@ -46,8 +46,10 @@ class Bridge:
         self.log = []
         self.changed = threading.Condition()
         self.ready = threading.Event()
-        threading.Thread(target=self._read_stderr, daemon=True).start()
-        threading.Thread(target=self._read_stdout, daemon=True).start()
+        self.readers = [threading.Thread(target=self._read_stderr, daemon=True),
+                        threading.Thread(target=self._read_stdout, daemon=True)]
+        for reader in self.readers:
+            reader.start()
 
     def _read_stdout(self):
         for line in self.proc.stdout:
@@ -83,6 +85,10 @@ class Bridge:
         if self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
+        for reader in self.readers:
+            reader.join(HANG_GUARD)
+        self.proc.stdout.close()
+        self.proc.stderr.close()
 
 
 class Peer:
