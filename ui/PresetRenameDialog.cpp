@@ -1,0 +1,54 @@
+#include "PresetRenameDialog.h"
+#include "ui_PresetRenameDialog.h"
+
+#include "plugin/ModuleText.h"
+#include "settings/Utils.h"
+
+#include <QDebug>
+#include <QJsonObject>
+
+PresetRenameDialog::PresetRenameDialog(QWidget *parent) : QDialog(parent), ui(new Ui::PresetRenameDialog)
+{
+	ui->setupUi(this);
+	fillFields();
+	connect(ui->ApplyButton, &QPushButton::clicked, this, &PresetRenameDialog::apply);
+
+	setWindowTitle(QString::fromUtf8(obs_module_text("PresetRename")));
+	QLabel *const labels[] = {ui->Preset1Label, ui->Preset2Label, ui->Preset3Label,
+				  ui->Preset4Label, ui->Preset5Label, ui->Preset6Label,
+				  ui->Preset7Label, ui->Preset8Label, ui->Preset9Label};
+	for (int k = 1; k <= 9; ++k)
+		labels[k - 1]->setText(
+			QString::fromUtf8(obs_module_text(QString("Preset%1").arg(k).toUtf8().constData())));
+}
+
+PresetRenameDialog::~PresetRenameDialog() = default;
+
+void PresetRenameDialog::fillFields()
+{
+	QLineEdit *const edits[] = {ui->Preset1Edit, ui->Preset2Edit, ui->Preset3Edit, ui->Preset4Edit, ui->Preset5Edit,
+				    ui->Preset6Edit, ui->Preset7Edit, ui->Preset8Edit, ui->Preset9Edit};
+	QJsonObject settings;
+	const bool read = Utils::readJsonFile(settings, Utils::settingsDirectory());
+	for (int k = 1; k <= 9; ++k) {
+		const QString key = QString::number(k);
+		edits[k - 1]->setText(read && settings.contains(key) ? settings.value(key).toString() : key);
+	}
+}
+
+void PresetRenameDialog::apply()
+{
+	QLineEdit *const edits[] = {ui->Preset1Edit, ui->Preset2Edit, ui->Preset3Edit, ui->Preset4Edit, ui->Preset5Edit,
+				    ui->Preset6Edit, ui->Preset7Edit, ui->Preset8Edit, ui->Preset9Edit};
+	QJsonObject settings;
+	if (Utils::readJsonFile(settings, Utils::settingsDirectory())) {
+		for (int k = 1; k <= 9; ++k)
+			settings[QString::number(k)] = edits[k - 1]->text();
+		if (!Utils::writeJsonFile(settings, Utils::settingsDirectory()))
+			qDebug("It's failed to write JSON file.");
+	} else {
+		qDebug("It's failed to read JSON file.");
+	}
+	emit presetNamesChanged();
+	close();
+}
