@@ -287,8 +287,7 @@ QByteArray CameraSimulator::answerInquiry(const QByteArray &visca)
 	};
 	if (visca == versionInquiry) {
 		const int vendorHigh = family == Family::Js4 ? 0x02 : 0x00;
-		return overridden(IdInquiry::Version,
-				  answer(bytes({vendorHigh, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00})));
+		return overridden(IdInquiry::Version, answer(bytes({vendorHigh, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00})));
 	}
 	if (visca == firstIdInquiry)
 		return overridden(IdInquiry::First, family == Family::First ? idAnswer(code) : errorSyntax);
@@ -498,7 +497,7 @@ void CameraSimulator::sendReply(const QByteArray &request, const QByteArray &vis
 	QByteArray datagram = bytes({0x01, 0x11, 0x00, visca.size() & 0xFF});
 	int sequence = digits4(request, 4);
 	if (m_options.wrongSequence)
-		sequence = (sequence + 1) & 0xFFFF;
+		sequence ^= 0x0800; // far from the numbers around it
 	datagram += bytes({(sequence >> 12) & 0x0F, (sequence >> 8) & 0x0F, (sequence >> 4) & 0x0F, sequence & 0x0F});
 	datagram += visca;
 	const int copies = m_options.duplicateReplies ? 2 : 1;

@@ -50,7 +50,7 @@ public:
 		int completionDelayMs = 0; // pause between acknowledgement and completion
 		bool errorReply = false;   // answer every 81 message with 90 60 <errorCode> FF instead
 		int errorCode = 0x02;
-		bool wrongSequence = false;    // replies carry the request's number plus one
+		bool wrongSequence = false;    // replies carry the request's number with bit 11 flipped
 		bool duplicateReplies = false; // every reply datagram goes out twice
 		int dropReply = 0;             // the n-th reply datagram (1-based, counted from start) is not sent
 		// Raw VISCA bytes (header is added) answered instead of the family's reply to an ID inquiry;

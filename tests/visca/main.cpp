@@ -1,0 +1,13 @@
+#include "LinkTestSupport.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+	QCoreApplication app(argc, argv);
+	::testing::InitGoogleTest(&argc, argv);
+	LogCapture::install();
+	return RUN_ALL_TESTS();
+}
