@@ -1,0 +1,139 @@
+#include "models/ModelIdentifier.h"
+
+#include "models/ModelRegistry.h"
+
+#include "visca/JS4ViscaIPModule.h"
+#include "visca/viscaIpModule.h"
+
+#include <QtDebug>
+
+namespace {
+
+// A reply shorter than this cannot hold an answer with the three ID bytes at positions 10 to 12.
+constexpr int minimumIdReplyLength = 18;
+
+const unsigned char versionInquiry[] = {0x81, 0x09, 0x00, 0x02, 0xFF};
+const unsigned char firstIdInquiry[] = {0x81, 0x01, 0x02, 0x03, 0xFF};
+const unsigned char secondIdInquiry[] = {0x81, 0x09, 0x00, 0x02, 0x00, 0x03, 0xFF};
+
+const char notMatchLine[] = "IP Not match custom------------------------\n";
+
+} // namespace
+
+ModelIdentifier::ModelIdentifier(int port) : m_registry(std::make_unique<ModelRegistry>()), m_port(port) {}
+
+ModelIdentifier::~ModelIdentifier() = default;
+
+CameraModelMap ModelIdentifier::identifyCamera(const QString &ip)
+{
+	// Both links go away with this call, on every path.
+	auto plainLink = std::make_unique<viscaIpModule>();
+	std::unique_ptr<viscaIpModule> js4Link = std::make_unique<JS4ViscaIPModule>();
+
+	// The JS4 link's connect sends nothing; it only sets the address.
+	js4Link->connectCamera(ip, m_port);
+
+	std::string model;
+	if (!probeJs4(*js4Link, model)) {
+		if (!plainLink->connectCamera(ip, m_port)) {
+			qDebug("%s", notMatchLine);
+			return {};
+		}
+		qDebug("IP custom------------------------\n");
+		if (probeFirstId(*plainLink, model)) {
+			qDebug(" tmpH32P connect camID = %s", model.c_str());
+		} else if (probeSecondId(*plainLink, model)) {
+			qDebug(" tmpP77K connect ");
+		} else {
+			qDebug("%s", notMatchLine);
+			return {};
+		}
+	}
+
+	CameraModelMap result;
+	result[ip.toStdString()] = CameraModelEntry{model, m_registry->createParamOps(model)};
+	return result;
+}
+
+void ModelIdentifier::identifyCameras(const std::vector<std::map<QString, QString>> &devices)
+{
+	m_results.clear();
+	for (const auto &device : devices) {
+		for (const auto &[ip, announcedName] : device) {
+			CameraModelMap result = identifyCamera(ip);
+			if (result.empty())
+				continue;
+			for (auto &entry : result)
+				entry.second.name = announcedName.toStdString();
+			m_results.push_back(std::move(result));
+		}
+	}
+}
+
+std::vector<CameraModelMap> ModelIdentifier::identifiedCameras() const
+{
+	return m_results;
+}
+
+bool ModelIdentifier::probeJs4(viscaIpModule &link, std::string &model)
+{
+	QByteArray reply;
+	link.sendRawInquiry(reply, versionInquiry, sizeof(versionInquiry));
+	if (reply.isEmpty()) {
+		qDebug("JS4 parse failed , No data");
+		return false;
+	}
+	if (reply.size() < minimumIdReplyLength) {
+		qDebug("JS4 parse failed, data Not Match");
+		return false;
+	}
+	// 90 50 then the vendor code: 02 01 is the JS4's.
+	if (static_cast<unsigned char>(reply.at(10)) != 0x02 || static_cast<unsigned char>(reply.at(11)) != 0x01)
+		return false;
+	model = "QK-JS4";
+	return true;
+}
+
+bool ModelIdentifier::probeFirstId(viscaIpModule &link, std::string &model)
+{
+	QByteArray reply;
+	link.sendRawInquiry(reply, firstIdInquiry, sizeof(firstIdInquiry));
+	if (reply.isEmpty()) {
+		qDebug("H32P1 parse failed,Not Match,set default");
+		return false;
+	}
+	if (reply.size() < minimumIdReplyLength) {
+		qDebug("H32P2 parse failed,Not Match,set default");
+		return false;
+	}
+	model = modelNameForReply(reply, false);
+	return true;
+}
+
+bool ModelIdentifier::probeSecondId(viscaIpModule &link, std::string &model)
+{
+	QByteArray reply;
+	link.sendRawInquiry(reply, secondIdInquiry, sizeof(secondIdInquiry));
+	if (reply.isEmpty()) {
+		qDebug("P77K parse failed  arr.isEmpty()");
+		return false;
+	}
+	if (reply.size() < minimumIdReplyLength) {
+		qDebug("P77K parse failed inq.length() < 36");
+		return false;
+	}
+	qDebug(" inq   =  %s", reply.toHex().constData());
+	model = modelNameForReply(reply, true);
+	return true;
+}
+
+std::string ModelIdentifier::modelNameForReply(const QByteArray &reply, bool logCode) const
+{
+	// One character per byte; a byte above 0x7F becomes a character no record's code holds, hence "Unknown".
+	QString code;
+	for (int i = 10; i <= 12; ++i)
+		code.append(QChar(static_cast<unsigned char>(reply.at(i))));
+	if (logCode)
+		qDebug(" CamIdCode   =  %s", qUtf8Printable(code));
+	return m_registry->modelNameForCode(code.toStdString());
+}
