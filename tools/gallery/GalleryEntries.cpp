@@ -3,6 +3,7 @@
 
 #include "GalleryEntries.h"
 #include "GallerySink.h"
+#include "PanelGallery.h"
 
 #include "AboutDialog.h"
 #include "ORFocusVerticalSlider.h"
@@ -165,5 +166,7 @@ QList<GalleryEntry> galleryEntries()
 		{"ORFocusVerticalSlider", renderFocusSlider},
 		{"PanTiltLimitSettingDialog", renderLimitDialog},
 		{"AboutDialog", renderAboutDialog},
+		{"MainDialog", renderMainDialog},
+		{"PresetRenameDialog", renderPresetRenameDialog},
 	};
 }

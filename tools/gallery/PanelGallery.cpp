@@ -1,0 +1,137 @@
+#include "PanelGallery.h"
+#include "GallerySink.h"
+
+#include "MainDialog.h"
+#include "PresetRenameDialog.h"
+#include "settings/Utils.h"
+#include "visca/CameraSimulator.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QJsonObject>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+
+namespace {
+
+const char *const cameraAddress = "127.0.6.200";
+
+// Points the settings file at a temporary folder for as long as it lives, so the gallery never touches the
+// user's own settings.
+class TemporarySettings {
+public:
+	TemporarySettings()
+		: previous(qgetenv("XDG_DATA_HOME")), hadPrevious(qEnvironmentVariableIsSet("XDG_DATA_HOME"))
+	{
+		qputenv("XDG_DATA_HOME", folder.path().toUtf8());
+	}
+	~TemporarySettings()
+	{
+		if (hadPrevious)
+			qputenv("XDG_DATA_HOME", previous);
+		else
+			qunsetenv("XDG_DATA_HOME");
+	}
+	bool isValid() const { return folder.isValid(); }
+
+private:
+	QTemporaryDir folder;
+	QByteArray previous;
+	bool hadPrevious;
+};
+
+// A failed connection would wait in a modal warning box; close any that shows up.
+class WarningBoxCloser {
+public:
+	WarningBoxCloser()
+	{
+		timer.setInterval(50);
+		QObject::connect(&timer, &QTimer::timeout, [] {
+			if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+				QTextStream(stderr) << "warning box: " << box->text() << '\n';
+				box->done(QMessageBox::Ok);
+			}
+		});
+		timer.start();
+	}
+
+private:
+	QTimer timer;
+};
+
+QAction *findAction(MainDialog &panel, const QString &text)
+{
+	for (QAction *action : panel.findChildren<QAction *>()) {
+		if (action->text() == text)
+			return action;
+	}
+	return nullptr;
+}
+
+void saveBothViews(GallerySink &sink, MainDialog &panel, const QString &state)
+{
+	findAction(panel, "SimpleMode")->trigger();
+	sink.save("MainDialog-simple-" + state, &panel);
+	findAction(panel, "AdvanceMode")->trigger();
+	sink.save("MainDialog-advanced-" + state, &panel);
+	findAction(panel, "SimpleMode")->trigger();
+}
+
+} // namespace
+
+void renderMainDialog(GallerySink &sink)
+{
+	TemporarySettings settingsFolder;
+	if (!settingsFolder.isValid())
+		return;
+	WarningBoxCloser closer;
+	Utils::writeJsonFile(QJsonObject{{"Camera1IP", cameraAddress},
+					 {"Camera1NickName", "Stage"},
+					 {"Camera2NickName", "Pulpit"},
+					 {"1", "Wide"},
+					 {"2", "Choir"}},
+			     Utils::settingsDirectory());
+
+	MainDialog panel;
+	saveBothViews(sink, panel, "disconnected");
+
+	CameraSimulator::Options options;
+	options.model = "QK-H57P";
+	options.bindAddress = cameraAddress;
+	CameraSimulator camera(options);
+	if (!camera.start()) {
+		QTextStream(stderr) << "simulated camera did not start: "
+				    << QString::fromStdString(camera.errorString()) << '\n';
+		return;
+	}
+	CameraSimulator::State state = camera.state();
+	state.exposureMode = 3; // manual, so the exposure steppers are live
+	state.shutter = 15;
+	state.iris = 10;
+	state.gain = 8;
+	state.whiteBalanceMode = 5;
+	state.redGain = 0x40;
+	state.blueGain = 0x30;
+	state.imageMode = 1;
+	state.zoomPosition = 0x2000;
+	state.focusPosition = 0x300;
+	state.autoFocus = false;
+	camera.setState(state);
+
+	panel.findChild<QPushButton *>("Camera1Button")->click();
+	panel.findChild<QPushButton *>("Preset2Button")->setChecked(true);
+	saveBothViews(sink, panel, "connected");
+}
+
+void renderPresetRenameDialog(GallerySink &sink)
+{
+	TemporarySettings settingsFolder;
+	if (!settingsFolder.isValid())
+		return;
+	Utils::writeJsonFile(QJsonObject{{"1", "Wide"}, {"3", "Lectern"}}, Utils::settingsDirectory());
+	PresetRenameDialog dialog;
+	sink.save("PresetRenameDialog", &dialog);
+}
