@@ -6,19 +6,14 @@
 
 #include "plugin/ModuleText.h"
 
-#if __has_include("MainDialog.h")
-#include "MainDialog.h"
-#define PTZ_HAVE_PANEL 1
-#endif
+#include "ui/MainDialog.h"
 
 namespace {
 
 obs_module_t *moduleHandle = nullptr;
 
-#ifdef PTZ_HAVE_PANEL
 // Owned by the OBS main window; Qt deletes it with the window at shutdown.
 MainDialog *panel = nullptr;
-#endif
 
 } // namespace
 
@@ -56,7 +51,6 @@ MODULE_EXPORT bool obs_module_load(void)
 	const char *title = obs_module_text("OBS - Brenmoor Camera Control Plugin");
 	auto *action = static_cast<QAction *>(obs_frontend_add_tools_menu_qaction(title));
 
-#ifdef PTZ_HAVE_PANEL
 	obs_frontend_push_ui_translation(obs_module_get_string);
 	panel = new MainDialog(mainWindow);
 	obs_frontend_pop_ui_translation();
@@ -66,10 +60,6 @@ MODULE_EXPORT bool obs_module_load(void)
 		panel->show();
 		panel->raise();
 	});
-#else
-	(void)mainWindow;
-	(void)action;
-#endif
 	return true;
 }
 
