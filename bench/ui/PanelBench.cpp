@@ -1,0 +1,150 @@
+// Panel timings against simulated cameras: how long after a pad press the drive datagram reaches the camera,
+// and how long a slot click takes to identify, open and load a camera of each family.
+
+#include "MainDialog.h"
+#include "settings/Utils.h"
+#include "visca/CameraSimulator.h"
+
+#include <benchmark/benchmark.h>
+#include <obs.h>
+
+#include <QApplication>
+#include <QJsonObject>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Setup {
+	std::unique_ptr<CameraSimulator> camera;
+	std::unique_ptr<MainDialog> panel;
+};
+
+bool connectPanel(Setup &setup, const char *model, const char *ip)
+{
+	CameraSimulator::Options options;
+	options.model = model;
+	options.bindAddress = ip;
+	setup.camera = std::make_unique<CameraSimulator>(options);
+	if (!setup.camera->start())
+		return false;
+	Utils::writeJsonFile(QJsonObject{{"Camera1IP", ip}}, Utils::settingsDirectory());
+	setup.panel = std::make_unique<MainDialog>();
+	setup.panel->show();
+	QPushButton *slot = setup.panel->findChild<QPushButton *>("Camera1Button");
+	QTest::mouseClick(slot, Qt::LeftButton);
+	return slot->isChecked();
+}
+
+void BM_PadPressToDriveDatagram(benchmark::State &state)
+{
+	Setup setup;
+	if (!connectPanel(setup, "QK-H57P", "127.0.6.240")) {
+		state.SkipWithError("the panel did not connect to the simulated camera");
+		return;
+	}
+	QPushButton *up = setup.panel->findChild<QPushButton *>("UpButton");
+	for (auto _ : state) {
+		setup.camera->clear();
+		Clock::time_point arrived;
+		std::thread waiter([&] {
+			setup.camera->waitForDatagrams(1, 2000);
+			arrived = Clock::now();
+		});
+		const Clock::time_point pressed = Clock::now();
+		QTest::mousePress(up, Qt::LeftButton);
+		waiter.join();
+		state.SetIterationTime(std::chrono::duration<double>(arrived - pressed).count());
+		QTest::mouseRelease(up, Qt::LeftButton);
+	}
+}
+BENCHMARK(BM_PadPressToDriveDatagram)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(50)->Repetitions(5);
+
+void BM_ConnectCamera(benchmark::State &state, const char *model, const char *ip)
+{
+	Setup setup;
+	if (!connectPanel(setup, model, ip)) {
+		state.SkipWithError("the panel did not connect to the simulated camera");
+		return;
+	}
+	QPushButton *slot = setup.panel->findChild<QPushButton *>("Camera1Button");
+	for (auto _ : state) {
+		QTest::mouseClick(slot, Qt::LeftButton); // disconnect
+		const Clock::time_point clicked = Clock::now();
+		QTest::mouseClick(slot, Qt::LeftButton);
+		state.SetIterationTime(std::chrono::duration<double>(Clock::now() - clicked).count());
+		if (!slot->isChecked()) {
+			state.SkipWithError("connection failed");
+			break;
+		}
+	}
+}
+BENCHMARK_CAPTURE(BM_ConnectCamera, H57P, "QK-H57P", "127.0.6.241")
+	->Unit(benchmark::kMillisecond)
+	->UseManualTime()
+	->Iterations(10)
+	->Repetitions(5);
+BENCHMARK_CAPTURE(BM_ConnectCamera, WD909P, "QK-WD909P", "127.0.6.242")
+	->Unit(benchmark::kMillisecond)
+	->UseManualTime()
+	->Iterations(10)
+	->Repetitions(5);
+BENCHMARK_CAPTURE(BM_ConnectCamera, WD406P, "QK-WD406P", "127.0.6.243")
+	->Unit(benchmark::kMillisecond)
+	->UseManualTime()
+	->Iterations(10)
+	->Repetitions(5);
+BENCHMARK_CAPTURE(BM_ConnectCamera, H32P, "QK-H32P", "127.0.6.244")
+	->Unit(benchmark::kMillisecond)
+	->UseManualTime()
+	->Iterations(10)
+	->Repetitions(5);
+BENCHMARK_CAPTURE(BM_ConnectCamera, JS4, "QK-JS4", "127.0.6.245")
+	->Unit(benchmark::kMillisecond)
+	->UseManualTime()
+	->Iterations(10)
+	->Repetitions(5);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+	QTemporaryDir home;
+	if (!home.isValid()) {
+		std::fprintf(stderr, "no temporary folder for the settings file\n");
+		return 1;
+	}
+	qputenv("XDG_DATA_HOME", home.path().toUtf8());
+	if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+		qputenv("QT_QPA_PLATFORM", "offscreen");
+	if (!obs_startup("en-US", nullptr, nullptr)) {
+		std::fprintf(stderr, "FAIL: libobs did not start (no X display? run under xvfb-run)\n");
+		return 1;
+	}
+	int result = 0;
+	{
+		QApplication app(argc, argv);
+		// A failed connection waits in a modal warning box; close it so the run ends (with the error).
+		QTimer closer;
+		QObject::connect(&closer, &QTimer::timeout, [] {
+			if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+				box->done(QMessageBox::Ok);
+		});
+		closer.start(50);
+		benchmark::Initialize(&argc, argv);
+		benchmark::RunSpecifiedBenchmarks();
+		benchmark::Shutdown();
+	}
+	obs_shutdown();
+	return result;
+}
