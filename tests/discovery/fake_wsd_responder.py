@@ -43,7 +43,8 @@ def main():
     parser.add_argument("--format", type=int, choices=(1, 2), default=1)
     parser.add_argument("--address", required=True, help="address announced in XAddrs")
     parser.add_argument("--name", required=True, help="name announced in the name scope")
-    parser.add_argument("--skip", type=int, default=0, help="probes left unanswered at the start")
+    parser.add_argument("--skip", type=int, default=0,
+                        help="probes left unanswered at the start of each search (each sender socket)")
     parser.add_argument("--lifetime", type=float, default=60.0)
     parser.add_argument("--ready-file", help="created once the socket listens")
     args = parser.parse_args()
@@ -55,7 +56,7 @@ def main():
     sock.bind((args.bind, args.port))
     if args.ready_file:
         open(args.ready_file, "w").close()
-    seen = 0
+    seen = {}
     deadline = time.monotonic() + args.lifetime
     while time.monotonic() < deadline:
         readable, _, _ = select.select([sock], [], [], 0.1)
@@ -64,8 +65,8 @@ def main():
         data, sender = sock.recvfrom(4096)
         if b"Probe" not in data:
             continue
-        seen += 1
-        if seen > args.skip:
+        seen[sender] = seen.get(sender, 0) + 1
+        if seen[sender] > args.skip:
             sock.sendto(reply, sender)
     return 0
 
