@@ -46,14 +46,10 @@ private slots:
 void PlusMinusButtonTest::form()
 {
 	ORPlusMinusButton w;
-	QCOMPARE(w.objectName(), QString("ORPlusMinusButton"));
-	QCOMPARE(w.minimumSize(), QSize(100, 25));
 	QVERIFY(!field(w)->isEnabled());
+	// Holding a button steps repeatedly.
 	QVERIFY(plus(w)->autoRepeat());
 	QVERIFY(minus(w)->autoRepeat());
-	QCOMPARE(plus(w)->focusPolicy(), Qt::NoFocus);
-	QCOMPARE(plus(w)->text(), QString("+"));
-	QCOMPARE(minus(w)->text(), QString("-"));
 }
 
 void PlusMinusButtonTest::listStep_data()

@@ -2,8 +2,6 @@
 
 #include <QtTest>
 
-#include <memory>
-
 namespace {
 // The address pattern of the camera assignment dialog.
 const QString ipv4 = "\\b(?:(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\.){3}(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\b";
@@ -15,8 +13,6 @@ class QtCompatTest : public QObject {
 private slots:
 	void exactMatch_data();
 	void exactMatch();
-	void validator_data();
-	void validator();
 };
 
 void QtCompatTest::exactMatch_data()
@@ -41,37 +37,6 @@ void QtCompatTest::exactMatch()
 	QFETCH(QString, text);
 	QFETCH(bool, matches);
 	QCOMPARE(regExpExactMatch(pattern, text), matches);
-}
-
-void QtCompatTest::validator_data()
-{
-	QTest::addColumn<QString>("pattern");
-	QTest::addColumn<QString>("text");
-	QTest::addColumn<int>("state");
-
-	QTest::newRow("digits") << "^[0-9]*$"
-				<< "123" << int(QValidator::Acceptable);
-	QTest::newRow("empty digits") << "^[0-9]*$"
-				      << "" << int(QValidator::Acceptable);
-	QTest::newRow("letter") << "^[0-9]*$"
-				<< "1a" << int(QValidator::Invalid);
-	QTest::newRow("tilt up 95") << "^(90|[1-8]?[0-9])$"
-				    << "95" << int(QValidator::Invalid);
-	QTest::newRow("tilt down lone minus") << "^(0|-(30|[1-2]?[0-9]))$"
-					      << "-" << int(QValidator::Intermediate);
-}
-
-void QtCompatTest::validator()
-{
-	QFETCH(QString, pattern);
-	QFETCH(QString, text);
-	QFETCH(int, state);
-
-	QObject owner;
-	QValidator *validator = makeRegExpValidator(pattern, &owner);
-	QCOMPARE(validator->parent(), &owner);
-	int pos = 0;
-	QCOMPARE(int(validator->validate(text, pos)), state);
 }
 
 QTEST_MAIN(QtCompatTest)
