@@ -4,6 +4,7 @@
 #include "GalleryEntries.h"
 #include "GallerySink.h"
 #include "PanelGallery.h"
+#include "DiscoveryGallery.h"
 
 #include "AboutDialog.h"
 #include "ORFocusVerticalSlider.h"
@@ -168,5 +169,6 @@ QList<GalleryEntry> galleryEntries()
 		{"AboutDialog", renderAboutDialog},
 		{"MainDialog", renderMainDialog},
 		{"PresetRenameDialog", renderPresetRenameDialog},
+		{"DiscoveryDialog", renderDiscoveryDialog},
 	};
 }
