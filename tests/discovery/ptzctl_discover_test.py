@@ -53,8 +53,10 @@ processes = []
 with tempfile.TemporaryDirectory() as work:
     try:
         camera = subprocess.Popen([ptzctl, "simulate", "--model", "QK-WD406P", "--bind", "127.0.5.41",
-                                   "--port", "52381"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                   "--port", "52381"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         processes.append(camera)
+        # The simulator says so once it listens.
+        check("simulated camera started", camera.stdout.readline().startswith("listening on"))
         devices = [("127.0.5.40", "2", "127.0.5.41", "CAMX01"), ("127.0.5.42", "1", "127.0.5.43", "NOBODY")]
         for bind, fmt, address, name in devices:
             ready = os.path.join(work, bind)
@@ -62,7 +64,6 @@ with tempfile.TemporaryDirectory() as work:
                 [sys.executable, responder, "--bind", bind, "--port", "37040", "--format", fmt, "--address",
                  address, "--name", name, "--lifetime", "60", "--ready-file", ready]))
             check("stand-in device on " + bind + " started", wait_for(ready))
-        time.sleep(0.3)  # the simulated camera binds quickly; it only has to be up before --identify runs
 
         r = run("--to", "127.0.5.40:37040")
         check("lists the device", r.returncode == 0 and r.stdout == "127.0.5.41\tCAMX01\n", repr(r))
