@@ -120,12 +120,21 @@ ViscaTransfer::ViscaTransfer(QObject *parent, quint16 webSocketPort, quint16 udp
 		Server::connection_ptr connection = p->server.get_con_from_hdl(hdl, error);
 		if (error)
 			return false;
-		if (isLocalOrigin(connection->get_request_header("Origin")))
+		std::string origin = connection->get_request_header("Origin");
+		if (origin.empty()) // older protocol drafts
+			origin = connection->get_request_header("Sec-WebSocket-Origin");
+		if (isLocalOrigin(origin))
 			return true;
 		connection->set_status(websocketpp::http::status_code::forbidden);
 		return false;
 	});
-	server.set_open_handler([p](websocketpp::connection_hdl hdl) { p->connections.insert(hdl); });
+	server.set_open_handler([p](websocketpp::connection_hdl hdl) {
+		p->connections.insert(hdl);
+		// A handshake that finished after shutdown began still gets a proper close.
+		std::error_code ignored;
+		if (p->closing)
+			p->server.close(hdl, websocketpp::close::status::going_away, std::string(), ignored);
+	});
 	server.set_close_handler([p](websocketpp::connection_hdl hdl) { p->connections.erase(hdl); });
 	server.set_fail_handler([p](websocketpp::connection_hdl hdl) { p->connections.erase(hdl); });
 
@@ -135,9 +144,6 @@ ViscaTransfer::ViscaTransfer(QObject *parent, quint16 webSocketPort, quint16 udp
 	if (ec) {
 		// The panel and OBS carry on without the bridge.
 		qDebug("ViscaTransfer: Failed to listen on port %u: %s", unsigned(webSocketPort), ec.message().c_str());
-		std::error_code ignored;
-		if (server.is_listening())
-			server.stop_listening(ignored);
 		return;
 	}
 	d->listening = true;
