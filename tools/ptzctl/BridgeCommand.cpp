@@ -76,12 +76,13 @@ int runBridgeCommand(const QStringList &args)
 	QSocketNotifier notifier(signalFds[0], QSocketNotifier::Read);
 	QObject::connect(&notifier, &QSocketNotifier::activated, [] { QCoreApplication::quit(); });
 
+	// Same order as the panel: construct, start; a bridge that could not listen stays inert.
 	ViscaTransfer bridge(nullptr, port);
+	bridge.startServer();
 	if (!bridge.isListening()) {
 		err << "ptzctl bridge: not listening on port " << port << "\n";
 		return 1;
 	}
-	bridge.startServer();
 	{
 		QTextStream out(stdout);
 		out << "ptzctl bridge: listening on port " << port << "\n";
