@@ -1,0 +1,453 @@
+#!/usr/bin/python3
+"""Runs Debian's OBS with the camera control module in a throwaway configuration.
+
+Shared by scripts/demo.sh, the end-to-end test and the measurements. Everything lives in one
+temporary folder (OBS configuration, the module's settings file, logs); OBS runs on its own
+Xvfb display unless a display is given, and is driven from outside only: xdotool for input,
+the accessibility bus (AT-SPI) to find menu entries and widgets.
+"""
+import json
+import os
+import pathlib
+import re
+import shutil
+import signal
+import subprocess
+import time
+
+MODULE = "OBS-BrenmoorCameraControlPlugin"
+PANEL_TITLE = "OBS - Brenmoor Camera Control Plugin"
+SETTINGS_FILE = "BrenmoorOBSPlugin.json"
+# OBS names its Qt application "obs" and sets no organisation, so Qt's AppLocalDataLocation is
+# $XDG_DATA_HOME/obs.
+SETTINGS_SUBDIR = "obs"
+
+GLOBAL_INI = """[General]
+Pre19Defaults=false
+Pre21Defaults=false
+Pre23Defaults=false
+Pre24.1Defaults=false
+FirstRun=true
+
+[Basic]
+Profile=Untitled
+ProfileDir=Untitled
+SceneCollection=Untitled
+SceneCollectionFile=Untitled
+
+[BasicWindow]
+gridMode=false
+
+[OBSWebSocket]
+FirstLoad=false
+ServerEnabled=false
+"""
+
+
+class HarnessError(RuntimeError):
+    pass
+
+
+def need(tool):
+    if shutil.which(tool) is None:
+        raise HarnessError(f"'{tool}' is missing (run scripts/setup.sh)")
+
+
+def bring_up_loopback():
+    """Inside a fresh network namespace only lo exists, and it is down."""
+    subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
+
+
+def wait_for(predicate, timeout, step=0.05):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            return value
+        time.sleep(step)
+
+
+class Simulator:
+    """One `ptzctl simulate` camera with its datagram log."""
+
+    def __init__(self, ptzctl, model, address, log_path, port=52381):
+        self.model = model
+        self.address = address
+        self.log_path = pathlib.Path(log_path)
+        self.proc = subprocess.Popen(
+            [ptzctl, "simulate", "--model", model, "--bind", address, "--port", str(port), "--log", str(log_path)],
+            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+
+    def received(self):
+        """VISCA payloads (header stripped) of every datagram the camera received, as hex text."""
+        if not self.log_path.exists():
+            return []
+        out = []
+        for line in self.log_path.read_text(errors="replace").splitlines():
+            parts = line.split()
+            if len(parts) > 2 and parts[1] == "in":
+                out.append(" ".join(parts[2:][8:]))
+        return out
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.send_signal(signal.SIGTERM)
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+
+
+class ObsSession:
+    def __init__(self, workdir, module_so=None, data_dir=None, display=None, geometry="1600x1000x24"):
+        self.work = pathlib.Path(workdir)
+        self.cfg = self.work / "config"
+        self.data = self.work / "data"
+        self.home = self.work / "home"
+        self.module_so = module_so
+        self.data_dir = data_dir
+        self.display = display
+        self.geometry = geometry
+        self.xvfb = None
+        self.obs = None
+        self.obs_output = self.work / "obs-output.txt"
+        self.env = None
+        self.started_at = None
+        self.a11y_bus = None
+
+    # --- configuration -------------------------------------------------------------------
+
+    @property
+    def obs_dir(self):
+        return self.cfg / "obs-studio"
+
+    @property
+    def profile_dir(self):
+        return self.obs_dir / "basic" / "profiles" / "Untitled"
+
+    @property
+    def settings_path(self):
+        return self.data / SETTINGS_SUBDIR / SETTINGS_FILE
+
+    def prepare(self, hotkeys=None, settings=None):
+        """Seeds a configuration that skips OBS's first-run wizard, installs the module the way a
+        per-user install does and writes the profile's hotkey bindings and the module settings."""
+        for d in (self.obs_dir, self.data, self.home, self.profile_dir):
+            d.mkdir(parents=True, exist_ok=True)
+        (self.obs_dir / "global.ini").write_text(GLOBAL_INI)
+        if hotkeys:
+            lines = ["[Hotkeys]"]
+            for name, combos in hotkeys.items():
+                lines.append(f"{name}=" + json.dumps({"bindings": combos}, separators=(",", ":")))
+            (self.profile_dir / "basic.ini").write_text("\n".join(lines) + "\n")
+        if self.module_so:
+            plugin = self.obs_dir / "plugins" / MODULE
+            (plugin / "bin" / "64bit").mkdir(parents=True, exist_ok=True)
+            shutil.copy2(self.module_so, plugin / "bin" / "64bit" / f"{MODULE}.so")
+            shutil.copytree(pathlib.Path(self.data_dir) / "locale", plugin / "data" / "locale", dirs_exist_ok=True)
+        if settings is not None:
+            self.settings_path.parent.mkdir(parents=True, exist_ok=True)
+            self.settings_path.write_text(json.dumps(settings, indent=4) + "\n")
+
+    # --- processes -----------------------------------------------------------------------
+
+    def start_display(self):
+        if self.display:
+            return
+        need("Xvfb")
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", self.geometry, "-nolisten", "tcp"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        number = b""
+        with os.fdopen(read_fd, "rb") as pipe:
+            while not number.endswith(b"\n"):
+                chunk = pipe.read(1)
+                if not chunk:
+                    raise HarnessError("Xvfb did not start")
+                number += chunk
+        self.display = ":" + number.decode().strip()
+
+    def enable_accessibility(self):
+        """Starts the accessibility bus and registry and switches them on before OBS starts, so Qt
+        publishes its widget tree."""
+        need("dbus-send")
+        subprocess.run(["/usr/bin/python3", "-c", "import pyatspi; pyatspi.Registry.getDesktop(0)"],
+                       env=self.base_env(), check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+                        "org.freedesktop.DBus.Properties.Set", "string:org.a11y.Status", "string:IsEnabled",
+                        "variant:boolean:true"], env=self.base_env(), check=True, stdout=subprocess.DEVNULL)
+        subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+                        "org.freedesktop.DBus.Properties.Set", "string:org.a11y.Status",
+                        "string:ScreenReaderEnabled", "variant:boolean:true"], env=self.base_env(), check=True,
+                       stdout=subprocess.DEVNULL)
+        time.sleep(1)
+
+    def accessible(self):
+        r = subprocess.run(["/usr/bin/python3", "-c", "import pyatspi; d = pyatspi.Registry.getDesktop(0); "
+                            "print([d.getChildAtIndex(i).name for i in range(d.childCount)])"],
+                           env=self.env, capture_output=True, text=True)
+        return "'obs'" in r.stdout
+
+    def base_env(self):
+        env = dict(os.environ)
+        for key in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "OBS_PLUGINS_PATH", "OBS_PLUGINS_DATA_PATH"):
+            env.pop(key, None)
+        env.update({
+            "DISPLAY": self.display,
+            "XDG_CONFIG_HOME": str(self.cfg),
+            "XDG_DATA_HOME": str(self.data),
+            "XDG_CACHE_HOME": str(self.home / ".cache"),
+            "HOME": str(self.home),
+            "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+            "LIBGL_ALWAYS_SOFTWARE": "1",
+        })
+        return env
+
+    def start_obs(self, accessibility=True, wait=True, attempts=3):
+        """Starts OBS and waits for its main window. Qt's accessibility bridge sometimes misses the
+        freshly started bus and never registers; OBS is then restarted (a fresh process)."""
+        need("obs")
+        self.start_display()
+        self.env = self.base_env()
+        if accessibility:
+            self.enable_accessibility()
+        for attempt in range(attempts):
+            self.started_at = time.monotonic()
+            with open(self.obs_output, "wb") as out:
+                self.obs = subprocess.Popen(["obs", "--multi"], env=self.env, stdout=out, stderr=subprocess.STDOUT,
+                                            cwd=str(self.home))
+            if not wait:
+                return self
+            if not wait_for(self.startup_complete, 60, 0.02):
+                raise HarnessError("OBS did not finish starting within 60 s (see %s)" % self.log_path())
+            self.startup_seconds = time.monotonic() - self.started_at
+            if not accessibility or wait_for(self.accessible, 8, 0.5):
+                return self
+            self.quit_obs()
+            self.stop_obs()
+        raise HarnessError("OBS never published its widget tree on the accessibility bus")
+
+    def log_path(self):
+        logs = sorted((self.obs_dir / "logs").glob("*.txt"))
+        return logs[-1] if logs else None
+
+    def log_text(self):
+        path = self.log_path()
+        return path.read_text(errors="replace") if path else ""
+
+    def output_text(self):
+        return self.obs_output.read_text(errors="replace") if self.obs_output.exists() else ""
+
+    def startup_complete(self):
+        return "==== Startup complete" in self.log_text() and self.main_window()
+
+    def loaded_modules(self):
+        text = self.log_text()
+        block = text.split("Loaded Modules:", 1)[1] if "Loaded Modules:" in text else ""
+        mods = []
+        for line in block.splitlines()[1:]:
+            m = re.match(r"^[\d:.]+:\s{4,}(\S+)$", line)
+            if not m:
+                break
+            mods.append(m.group(1))
+        return mods
+
+    def rss_kib(self):
+        for line in pathlib.Path(f"/proc/{self.obs.pid}/status").read_text().splitlines():
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+        return 0
+
+    # --- X input and windows ------------------------------------------------------------
+
+    def xdotool(self, *args, check=True):
+        need("xdotool")
+        res = subprocess.run(["xdotool", *map(str, args)], env=self.env, capture_output=True, text=True)
+        if check and res.returncode != 0:
+            raise HarnessError(f"xdotool {' '.join(map(str, args))}: {res.stderr.strip()}")
+        return res.stdout.strip()
+
+    def windows(self, name_regex):
+        out = self.xdotool("search", "--onlyvisible", "--name", name_regex, check=False)
+        return [int(w) for w in out.split()] if out else []
+
+    def main_window(self):
+        wins = self.windows("^OBS [0-9]")
+        return wins[0] if wins else None
+
+    def panel_windows(self):
+        return self.windows("^" + re.escape(PANEL_TITLE) + "$")
+
+    def focus(self, window):
+        self.xdotool("windowfocus", "--sync", window, check=False)
+
+    def key(self, *keys, window=None):
+        if window:
+            self.focus(window)
+        for k in keys:
+            self.xdotool("key", "--clearmodifiers", k)
+            time.sleep(0.15)
+
+    def click(self, x, y):
+        self.xdotool("mousemove", "--sync", x, y)
+        self.xdotool("click", 1)
+
+    def press(self, x, y):
+        self.xdotool("mousemove", "--sync", x, y)
+        self.xdotool("mousedown", 1)
+
+    def release(self):
+        self.xdotool("mouseup", 1)
+
+    def screenshot(self, path):
+        need("import")
+        subprocess.run(["import", "-window", "root", str(path)], env=self.env, check=True)
+
+    # --- OBS menus --------------------------------------------------------------------------
+
+    def open_tools_entry(self):
+        """Tools menu (Alt+T), then the last entry, which is the module's (modules add theirs last)."""
+        win = self.main_window()
+        self.key("alt+t", window=win)
+        self.key("Up", "Return")
+
+    def quit_obs(self, timeout=10.0):
+        """File > Exit through the keyboard; returns the seconds OBS took to exit or None."""
+        win = self.main_window()
+        start = time.monotonic()
+        if win:
+            self.key("alt+f", window=win)
+            self.key("Up", "Return")
+        try:
+            self.obs.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+        return time.monotonic() - start
+
+    def stop_obs(self):
+        if self.obs and self.obs.poll() is None:
+            self.obs.send_signal(signal.SIGTERM)
+            try:
+                self.obs.wait(10)
+            except subprocess.TimeoutExpired:
+                self.obs.kill()
+                self.obs.wait()
+
+    def stop(self):
+        self.stop_obs()
+        if self.a11y_bus and self.a11y_bus.poll() is None:
+            self.a11y_bus.terminate()
+            self.a11y_bus.wait()
+        if self.xvfb and self.xvfb.poll() is None:
+            self.xvfb.terminate()
+            try:
+                self.xvfb.wait(5)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+                self.xvfb.wait()
+
+
+class Accessibility:
+    """Reads the OBS widget tree over AT-SPI (names, roles, screen extents, states)."""
+
+    def __init__(self, display):
+        # The AT-SPI client finds its bus through the X display's root window.
+        os.environ["DISPLAY"] = display
+        import pyatspi  # from python3-pyatspi; only /usr/bin/python3 has it
+        self.pyatspi = pyatspi
+
+    def app(self):
+        desktop = self.pyatspi.Registry.getDesktop(0)
+        for i in range(desktop.childCount):
+            app = desktop.getChildAtIndex(i)
+            if app is not None and app.name == "obs":
+                return app
+        return None
+
+    def nodes(self, root=None, max_depth=30):
+        root = root or self.app()
+        if root is None:
+            return
+        stack = [(root, 0)]
+        while stack:
+            node, depth = stack.pop()
+            yield node
+            if depth >= max_depth:
+                continue
+            try:
+                count = node.childCount
+            except Exception:
+                continue
+            for i in reversed(range(count)):
+                try:
+                    child = node.getChildAtIndex(i)
+                except Exception:
+                    child = None
+                if child is not None:
+                    stack.append((child, depth + 1))
+
+    def find(self, role=None, name=None, root=None):
+        out = []
+        for node in self.nodes(root):
+            try:
+                if role and node.getRoleName() != role:
+                    continue
+                if name is not None and node.name != name:
+                    continue
+            except Exception:
+                continue
+            out.append(node)
+        return out
+
+    def extents(self, node):
+        e = node.queryComponent().getExtents(self.pyatspi.DESKTOP_COORDS)
+        return e.x, e.y, e.width, e.height
+
+    def center(self, node):
+        x, y, w, h = self.extents(node)
+        return x + w // 2, y + h // 2
+
+    def enabled(self, node):
+        states = node.getState()
+        return states.contains(self.pyatspi.STATE_ENABLED) and states.contains(self.pyatspi.STATE_SENSITIVE)
+
+    def showing(self, node):
+        return node.getState().contains(self.pyatspi.STATE_SHOWING)
+
+    def menu_items(self, menu_name):
+        """Texts of a top-level menu's entries, in order."""
+        for menu in self.find(role="menu item", name=menu_name) + self.find(role="menu", name=menu_name):
+            names = []
+            for i in range(menu.childCount):
+                child = menu.getChildAtIndex(i)
+                if child.getRoleName() == "menu" and not child.name:
+                    names += [child.getChildAtIndex(j).name for j in range(child.childCount)]
+                elif child.getRoleName() != "separator":
+                    names.append(child.name)
+            names = [n for n in names if n]
+            if names:
+                return names
+        return []
+
+    def panel(self):
+        for node in self.find(name=PANEL_TITLE):
+            if node.getRoleName() in ("dialog", "frame", "window"):
+                return node
+        return None
+
+    def pad_buttons(self, panel):
+        """The nine unnamed 60 x 60 pad buttons, in reading order (row by row)."""
+        buttons = []
+        for node in self.find(role="push button", root=panel):
+            if node.name:
+                continue
+            x, y, w, h = self.extents(node)
+            if 50 <= w <= 70 and 50 <= h <= 70:
+                buttons.append((y, x, node))
+        buttons.sort(key=lambda t: (round(t[0] / 20), t[1]))
+        return [b[2] for b in buttons]

@@ -1,0 +1,190 @@
+#!/usr/bin/python3
+"""The module in Debian's OBS, checked from outside.
+
+Runs inside a private network namespace (run-e2e.sh makes it) on its own Xvfb display with
+simulated cameras on loopback, and drives OBS with xdotool, reading widgets and menus from the
+accessibility bus. Every check is reported; the run fails if any check fails.
+
+usage: test_obs_e2e.py MODULE.so DATA_DIR PTZCTL WORKDIR
+"""
+import json
+import pathlib
+import re
+import sys
+import time
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "scripts"))
+from obs_harness import (MODULE, PANEL_TITLE, Accessibility, HarnessError, ObsSession, Simulator,  # noqa: E402
+                         bring_up_loopback, wait_for)
+
+CAM1 = ("QK-H57P", "127.0.7.11", "E2E H57P")
+CAM2 = ("QK-H32P", "127.0.7.12", "E2E H32P")
+MOVE_UP = re.compile(r"^81 01 06 01 [0-9a-f]{2} [0-9a-f]{2} 03 01 ff$")
+PAN_TILT_STOP = re.compile(r"^81 01 06 01 [0-9a-f]{2} [0-9a-f]{2} 03 03 ff$")
+ADDRESS_SET = "88 30 01 ff"
+# Messages the module writes when something is wrong (its own diagnostics and OBS's about it).
+MODULE_TROUBLE = re.compile(r"Failed to get base\.ini path|Failed to open basic\.ini|It's failed|Catch Error|"
+                            r"Data is empty|ViscaTransfer: Error|check count number Error|"
+                            r"text for module: '" + MODULE, re.I)
+
+failures = []
+
+
+def check(name, ok, detail=""):
+    print(("PASS " if ok else "FAIL ") + name + ("" if ok else f": {detail}"), flush=True)
+    if not ok:
+        failures.append(name)
+    return ok
+
+
+def motion_after(sim, start):
+    """Indices of moveUp and panTiltStop payloads received after the first `start` datagrams."""
+    got = sim.received()[start:]
+    ups = [i for i, p in enumerate(got) if MOVE_UP.match(p)]
+    stops = [i for i, p in enumerate(got) if PAN_TILT_STOP.match(p)]
+    return ups, stops
+
+
+def moved_up_then_stopped(sim, start):
+    ups, stops = motion_after(sim, start)
+    return bool(ups) and any(s > ups[0] for s in stops)
+
+
+def bridge_round_trip(address):
+    import websocket  # python3-websocket
+
+    ws = None
+    for host in ("127.0.0.1", "[::1]"):
+        try:
+            ws = websocket.create_connection(f"ws://{host}:55260", timeout=5)
+            break
+        except Exception as error:  # noqa: BLE001 - report any connection failure
+            last = error
+    if ws is None:
+        return None, [], f"no WebSocket connection: {last}"
+    # VISCA-over-IP inquiry (version inquiry 81 09 00 02 FF), sequence number 9.
+    request = {"ip": address, "port": 52381, "data": [1, 16, 0, 5, 0, 0, 0, 9, 0x81, 0x09, 0x00, 0x02, 0xFF]}
+    ws.send(json.dumps(request))
+    replies = []
+    ws.settimeout(2)
+    for _ in range(3):
+        try:
+            replies.append(json.loads(ws.recv()))
+        except Exception:  # noqa: BLE001 - no more answers
+            break
+    return ws, replies, ""
+
+
+def main():
+    module_so, data_dir, ptzctl, workdir = sys.argv[1:5]
+    bring_up_loopback()
+    work = pathlib.Path(workdir)
+    work.mkdir(parents=True, exist_ok=True)
+    session = ObsSession(work / "obs", module_so, data_dir)
+    sims = []
+    ws = None
+    try:
+        sims = [Simulator(ptzctl, model, address, work / f"sim-{model}.log") for model, address, _ in (CAM1, CAM2)]
+        session.prepare(
+            hotkeys={"TiltUpHotKey": [{"key": "OBS_KEY_F9"}]},
+            settings={"hotKey": True, "Camera1IP": CAM1[1], "Camera1NickName": CAM1[2], "Camera2IP": CAM2[1],
+                      "Camera2NickName": CAM2[2]})
+        session.start_obs()
+        a11y = Accessibility(session.display)
+        wait_for(a11y.app, 10, 0.2)
+
+        check("OBS lists the module among loaded modules", f"{MODULE}.so" in session.loaded_modules(),
+              session.loaded_modules())
+        tools = a11y.menu_items("Tools")
+        check("Tools menu holds the module's entry, added last", tools[-1:] == [PANEL_TITLE], tools)
+
+        session.open_tools_entry()
+        panels = wait_for(session.panel_windows, 10, 0.1)
+        check("Tools entry shows the panel", len(panels) == 1, panels)
+        first = panels[0] if panels else None
+        session.open_tools_entry()
+        time.sleep(0.5)
+        check("Choosing the entry again shows the same panel", session.panel_windows() == panels,
+              session.panel_windows())
+        if first:
+            session.key("Escape", window=first)
+            wait_for(lambda: not session.panel_windows(), 5, 0.1)
+            check("Escape hides the panel", not session.panel_windows(), session.panel_windows())
+            session.open_tools_entry()
+            again = wait_for(session.panel_windows, 5, 0.1)
+            check("Reopening after closing shows the same panel window", again == panels, again)
+
+        panel = wait_for(a11y.panel, 10, 0.2)
+        if not check("Panel is visible on the accessibility bus", panel is not None):
+            return
+        slot = a11y.find(name=CAM1[2], root=panel)
+        check("Slot button shows the nickname from the settings file", len(slot) == 1, slot)
+        pad = [b for b in a11y.find(role="push button", root=panel)
+               if 55 <= a11y.extents(b)[2] <= 65 and a11y.showing(b)]
+        pad.sort(key=lambda b: (a11y.extents(b)[1], a11y.extents(b)[0]))
+        if not check("Panel has the nine pad buttons", len(pad) == 9, len(pad)) or not slot:
+            return
+        up_button = pad[1]
+        check("Pad is disabled while no camera is connected", not a11y.enabled(up_button))
+
+        cam1 = sims[0]
+        start = len(cam1.received())
+        clicked = time.monotonic()
+        session.click(*a11y.center(slot[0]))
+        enabled = wait_for(lambda: a11y.enabled(up_button), 15, 0.02)
+        connect_seconds = time.monotonic() - clicked
+        check("Clicking the slot connects the camera and enables the pad", enabled)
+        print(f"MEASURE click-to-enabled {connect_seconds:.3f} s")
+        got = cam1.received()[start:]
+        check("Camera received identification probes", any(p.startswith("81 09") for p in got), got[:6])
+        check("Camera received the address set", ADDRESS_SET in got, got[:6])
+
+        start = len(cam1.received())
+        x, y = a11y.center(up_button)
+        session.press(x, y)
+        time.sleep(0.4)
+        session.release()
+        moved = wait_for(lambda: moved_up_then_stopped(cam1, start), 5, 0.05)
+        check("UpButton press/release sends moveUp then panTiltStop", moved, cam1.received()[start:])
+
+        start = len(cam1.received())
+        session.xdotool("keydown", "F9")
+        time.sleep(0.4)
+        session.xdotool("keyup", "F9")
+        moved = wait_for(lambda: moved_up_then_stopped(cam1, start), 5, 0.05)
+        check("Hotkey bound in basic.ini moves the camera", moved, cam1.received()[start:])
+
+        cam2 = sims[1]
+        ws, replies, error = bridge_round_trip(CAM2[1])
+        sent_by_camera = [p for p in cam2.received()]
+        check("Bridge relays the request to the camera", any(p == "81 09 00 02 ff" for p in sent_by_camera),
+              error or sent_by_camera)
+        ok = bool(replies) and all(r.get("ip") == CAM2[1] and r.get("port") == 52381 and r.get("data") for r in replies)
+        check("Bridge returns the camera's answers", ok, replies)
+
+        errors = [line for line in (session.log_text() + session.output_text()).splitlines()
+                  if MODULE_TROUBLE.search(line)]
+        check("No warnings or errors from the module", not errors, errors[:5])
+
+        # Quit while the camera is connected and a WebSocket client is still open.
+        seconds = session.quit_obs(timeout=10)
+        check("OBS exits within 10 s with a camera connected and a client open", seconds is not None,
+              "still running after 10 s")
+        if seconds is not None:
+            print(f"MEASURE quit {seconds:.3f} s")
+            check("OBS exits cleanly", session.obs.returncode == 0, session.obs.returncode)
+            check("OBS log ends with its shutdown report", "Number of memory leaks" in session.log_text())
+    except HarnessError as error:
+        check("harness", False, str(error))
+    finally:
+        if ws is not None:
+            ws.close()
+        session.stop()
+        for sim in sims:
+            sim.stop()
+    print(f"{len(failures)} check(s) failed" if failures else "all checks passed")
+
+
+if __name__ == "__main__":
+    main()
+    sys.exit(1 if failures else 0)
