@@ -425,7 +425,7 @@ class Accessibility:
             names = []
             for i in range(menu.childCount):
                 child = menu.getChildAtIndex(i)
-                if child.getRoleName() == "menu" and not child.name:
+                if child.getRoleName() in ("menu", "popup menu") and not child.name:
                     names += [child.getChildAtIndex(j).name for j in range(child.childCount)]
                 elif child.getRoleName() != "separator":
                     names.append(child.name)
