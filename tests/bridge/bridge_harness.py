@@ -37,11 +37,12 @@ def enter_private_network():
 
 
 class Bridge:
-    """A `ptzctl bridge` process; its Qt log lines (stderr, without the library's "[time] [...]" lines)
-    are collected in `log`."""
+    """A `ptzctl bridge` (or other ptzctl command) process; its Qt log lines (stderr, without the library's
+    "[time] [...]" lines) are collected in `log`."""
 
-    def __init__(self, ptzctl, *args):
-        self.proc = subprocess.Popen([ptzctl, "bridge", *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+    def __init__(self, ptzctl, *args, command="bridge", ready="ptzctl bridge: listening"):
+        self.ready_prefix = ready
+        self.proc = subprocess.Popen([ptzctl, command, *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                      text=True)
         self.log = []
         self.changed = threading.Condition()
@@ -53,7 +54,7 @@ class Bridge:
 
     def _read_stdout(self):
         for line in self.proc.stdout:
-            if line.startswith("ptzctl bridge: listening"):
+            if line.startswith(self.ready_prefix):
                 self.ready.set()
 
     def _read_stderr(self):

@@ -11,6 +11,7 @@ OTHER = "127.0.4.11"  # a stranger that also sends to the bridge
 BARRIER = "127.0.4.12"  # answers the follow-up request that ends each case
 ZEROS = "127.0.4.7"  # reached as "127.0.4.007"
 MARKER = "127.0.4.13"  # its stray datagram marks the end of a case in the log
+SIMULATED = "127.0.4.15"  # `ptzctl simulate`
 NOWHERE = "127.0.4.14"  # nobody listens on its port 9
 
 INQUIRY = [1, 0, 0, 5, 0, 0, 0, 1, 0x81, 0x09, 0x04, 0x00, 0xFF]
@@ -103,6 +104,25 @@ class BridgeRelay(unittest.TestCase):
                     self.assertEqual(self.ws.recv(), h.reply(peer, data))
                 self.barrier()
                 self.assertEqual(self.sync_log(start), logged)
+
+    def test_simulated_camera(self):
+        simulator = h.Bridge(ARGS.ptzctl, "--model", "QK-JS4", "--bind", SIMULATED, command="simulate",
+                             ready="listening on")
+        self.addCleanup(simulator.close)
+        simulator.wait_ready()
+        header = [1, 0x11, 0, 3, 0, 0, 0, 2]
+        cases = [
+            ("version inquiry: one answer", [1, 0x10, 0, 5, 0, 0, 0, 1, 0x81, 0x09, 0x00, 0x02, 0xFF],
+             [[1, 0x11, 0, 10, 0, 0, 0, 1, 0x90, 0x50, 2, 1, 0, 0, 0, 0, 0, 0xFF]]),
+            ("zoom command: acknowledge and completion", [1, 0, 0, 6, 0, 0, 0, 2, 0x81, 1, 4, 7, 2, 0xFF],
+             [header + [0x90, 0x41, 0xFF], header + [0x90, 0x51, 0xFF]]),
+        ]
+        for name, data, answers in cases:
+            with self.subTest(name):
+                self.ws.send(h.request(SIMULATED, data))
+                for answer in answers:
+                    self.assertEqual(self.ws.recv(), h.reply(SIMULATED, answer))
+                self.barrier()
 
 
 if __name__ == "__main__":
