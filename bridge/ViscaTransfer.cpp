@@ -204,10 +204,14 @@ void ViscaTransfer::Private::runLoop()
 		udpSocket = &socket;
 	}
 	passTimer = &timer;
-	try {
-		server.run();
-	} catch (const std::exception &) {
-		qDebug("Catch Error.");
+	// A handler that throws costs that one event, not the bridge.
+	for (bool done = false; !done;) {
+		try {
+			server.run();
+			done = true;
+		} catch (const std::exception &) {
+			qDebug("Catch Error.");
+		}
 	}
 	udpSocket = nullptr;
 	passTimer = nullptr;
@@ -304,8 +308,12 @@ void ViscaTransfer::Private::endPass(unsigned ticket, bool readable)
 	std::error_code ignored;
 	passTimer->cancel();
 	udpSocket->cancel(ignored);
-	if (readable || datagramPending())
-		relayOneDatagram();
+	try {
+		if (readable || datagramPending())
+			relayOneDatagram();
+	} catch (const std::exception &) {
+		qDebug("Catch Error.");
+	}
 	if (pass < passCount) {
 		startPass();
 		return;
