@@ -242,8 +242,7 @@ void CameraSimulator::run()
 			m_havePeer = true;
 		}
 		m_received.notify_all();
-		if (!m_options.silent)
-			handle(datagram, from);
+		handle(datagram, from);
 	}
 }
 
@@ -251,39 +250,39 @@ void CameraSimulator::handle(const QByteArray &datagram, const sockaddr_in &from
 {
 	if (datagram.size() < 9)
 		return;
-	const QByteArray visca = datagram.mid(8);
-	if (visca == bytes({0x88, 0x30, 0x01, 0xFF})) {
-		pause(m_options.ackDelayMs);
-		sendReply(datagram, bytes({0x88, 0x30, 0x02, 0xFF}), from);
+	const Options o = options();
+	if (o.silent)
 		return;
-	}
+	const QByteArray visca = datagram.mid(8);
+	std::vector<QByteArray> replies;
 	const bool command = startsWith(visca, {0x81, 0x01});
 	const bool inquiry = startsWith(visca, {0x81, 0x09});
-	if ((command || inquiry) && m_options.errorReply) {
-		pause(m_options.ackDelayMs);
-		sendReply(datagram, bytes({0x90, 0x60, m_options.errorCode & 0xFF, 0xFF}), from);
-		return;
-	}
-	if (command && visca != firstIdInquiry) {
+	if (visca == bytes({0x88, 0x30, 0x01, 0xFF})) {
+		replies.push_back(o.addressSetReply.isEmpty() ? bytes({0x88, 0x30, 0x02, 0xFF}) : o.addressSetReply);
+	} else if ((command || inquiry) && o.errorReply) {
+		replies.push_back(bytes({0x90, 0x60, o.errorCode & 0xFF, 0xFF}));
+	} else if (command && visca != firstIdInquiry) {
 		applyCommand(visca);
-		pause(m_options.ackDelayMs);
-		sendReply(datagram, bytes({0x90, 0x41, 0xFF}), from);
-		pause(m_options.completionDelayMs);
-		sendReply(datagram, bytes({0x90, 0x51, 0xFF}), from);
-		return;
+		if (o.commandReplies.empty())
+			replies = {bytes({0x90, 0x41, 0xFF}), bytes({0x90, 0x51, 0xFF})};
+		else
+			replies = o.commandReplies;
+	} else {
+		replies.push_back(answerInquiry(o, visca));
 	}
-	const QByteArray reply = answerInquiry(visca);
-	pause(m_options.ackDelayMs);
-	sendReply(datagram, reply, from);
+	for (size_t i = 0; i < replies.size(); i++) {
+		pause(i == 0 ? o.ackDelayMs : o.completionDelayMs);
+		sendReply(o, datagram, replies[i], from);
+	}
 }
 
-QByteArray CameraSimulator::answerInquiry(const QByteArray &visca)
+QByteArray CameraSimulator::answerInquiry(const Options &o, const QByteArray &visca)
 {
-	const Family family = familyOf(m_options.model);
-	const std::string code = idCodeForModel(m_options.model);
-	auto overridden = [this](IdInquiry which, const QByteArray &normal) {
-		const auto it = m_options.idOverride.find(which);
-		return it == m_options.idOverride.end() ? normal : it->second;
+	const Family family = familyOf(o.model);
+	const std::string code = idCodeForModel(o.model);
+	auto overridden = [&o](IdInquiry which, const QByteArray &normal) {
+		const auto it = o.idOverride.find(which);
+		return it == o.idOverride.end() ? normal : it->second;
 	};
 	if (visca == versionInquiry) {
 		const int vendorHigh = family == Family::Js4 ? 0x02 : 0x00;
@@ -484,23 +483,24 @@ void CameraSimulator::applyCommand(const QByteArray &v)
 	}
 }
 
-void CameraSimulator::sendReply(const QByteArray &request, const QByteArray &visca, const sockaddr_in &to)
+void CameraSimulator::sendReply(const Options &o, const QByteArray &request, const QByteArray &visca,
+				const sockaddr_in &to)
 {
 	if (m_stop.load())
 		return;
 	{
 		std::lock_guard<std::mutex> lock(m_mutex);
 		m_replyCounter++;
-		if (m_options.dropReply > 0 && m_replyCounter == m_options.dropReply)
+		if (o.dropReply > 0 && m_replyCounter == o.dropReply)
 			return;
 	}
 	QByteArray datagram = bytes({0x01, 0x11, 0x00, visca.size() & 0xFF});
 	int sequence = digits4(request, 4);
-	if (m_options.wrongSequence)
+	if (o.wrongSequence)
 		sequence ^= 0x0800; // far from the numbers around it
 	datagram += bytes({(sequence >> 12) & 0x0F, (sequence >> 8) & 0x0F, (sequence >> 4) & 0x0F, sequence & 0x0F});
 	datagram += visca;
-	const int copies = m_options.duplicateReplies ? 2 : 1;
+	const int copies = o.duplicateReplies ? 2 : 1;
 	for (int i = 0; i < copies; i++) {
 		::sendto(m_fd, datagram.constData(), static_cast<size_t>(datagram.size()), 0,
 			 reinterpret_cast<const sockaddr *>(&to), sizeof(to));
@@ -608,6 +608,23 @@ CameraSimulator::State CameraSimulator::state() const
 {
 	std::lock_guard<std::mutex> lock(m_mutex);
 	return m_state;
+}
+
+CameraSimulator::Options CameraSimulator::options() const
+{
+	std::lock_guard<std::mutex> lock(m_mutex);
+	return m_options;
+}
+
+void CameraSimulator::setFaults(const Options &faults)
+{
+	std::lock_guard<std::mutex> lock(m_mutex);
+	Options next = faults;
+	next.model = m_options.model;
+	next.bindAddress = m_options.bindAddress;
+	next.port = m_options.port;
+	next.logFile = m_options.logFile;
+	m_options = next;
 }
 
 void CameraSimulator::setState(const State &state)

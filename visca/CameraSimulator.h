@@ -46,8 +46,8 @@ public:
 
 		// Faults
 		bool silent = false;       // receive and record, never answer
-		int ackDelayMs = 0;        // pause before the acknowledgement (and before any single reply)
-		int completionDelayMs = 0; // pause between acknowledgement and completion
+		int ackDelayMs = 0;        // pause before the first reply to a datagram
+		int completionDelayMs = 0; // pause before each further reply (the completion)
 		bool errorReply = false;   // answer every 81 message with 90 60 <errorCode> FF instead
 		int errorCode = 0x02;
 		bool wrongSequence = false;    // replies carry the request's number with bit 11 flipped
@@ -56,6 +56,10 @@ public:
 		// Raw VISCA bytes (header is added) answered instead of the family's reply to an ID inquiry;
 		// lets a test make short answers or ID bytes above 0x7F.
 		std::map<IdInquiry, QByteArray> idOverride;
+		// VISCA replies to every command, in order (ackDelayMs before the first, completionDelayMs before
+		// each further one); empty: 90 41 FF then 90 51 FF.
+		std::vector<QByteArray> commandReplies;
+		QByteArray addressSetReply; // VISCA reply to 88 30 01 FF; empty: 88 30 02 FF
 	};
 
 	// Camera state as the commands left it; values as the commands carried them.
@@ -119,7 +123,9 @@ public:
 	void stop();
 	bool isRunning() const { return m_running.load(); }
 	std::string errorString() const;
-	const Options &options() const { return m_options; }
+	Options options() const;
+	// Replaces the fault options while running (model, address, port and log file stay).
+	void setFaults(const Options &faults);
 	uint16_t boundPort() const { return m_boundPort; } // the real port (when Options::port is 0)
 
 	// Received traffic, thread-safe.
@@ -148,9 +154,9 @@ public:
 private:
 	void run();
 	void handle(const QByteArray &datagram, const sockaddr_in &from);
-	QByteArray answerInquiry(const QByteArray &visca);
+	QByteArray answerInquiry(const Options &o, const QByteArray &visca);
 	void applyCommand(const QByteArray &visca);
-	void sendReply(const QByteArray &request, const QByteArray &visca, const sockaddr_in &to);
+	void sendReply(const Options &o, const QByteArray &request, const QByteArray &visca, const sockaddr_in &to);
 	void log(const char *direction, const QByteArray &datagram);
 	void pause(int ms); // returns early on stop()
 

@@ -49,10 +49,7 @@ class PtzctlSend : public ::testing::TestWithParam<SendCase> {};
 TEST_P(PtzctlSend, RunsOperationsInOrder)
 {
 	const SendCase c = GetParam();
-	CameraSimulator::Options options;
-	options.model = c.model ? c.model : "QK-H57P";
-	options.bindAddress = sendAddress;
-	options.port = 0;
+	CameraSimulator::Options options = simulatorOptions(sendAddress, c.model ? c.model : "QK-H57P");
 	options.silent = c.silent;
 	CameraSimulator camera(options);
 	ASSERT_TRUE(camera.start());
@@ -90,10 +87,7 @@ class PtzctlSendUsage : public ::testing::TestWithParam<const char *> {};
 
 TEST_P(PtzctlSendUsage, RefusesBeforeSendingAnything)
 {
-	CameraSimulator::Options options;
-	options.bindAddress = sendAddress;
-	options.port = 0;
-	CameraSimulator camera(options);
+	CameraSimulator camera(simulatorOptions(sendAddress));
 	ASSERT_TRUE(camera.start());
 	QString line = GetParam();
 	line.replace("PORT", QString::number(camera.boundPort()));
@@ -148,11 +142,7 @@ TEST_P(PtzctlSimulate, AnswersUntilSignalled)
 	QProcess process;
 	const int port = startSimulate(process, extra);
 	ASSERT_GT(port, 0) << process.readAllStandardError().toStdString();
-	{
-		AimedLink<viscaIpModule> link;
-		link.aim(simulateAddress, port);
-		EXPECT_EQ(link.moveUp(), GetParam().moveResult);
-	}
+	EXPECT_EQ(aimed<viscaIpModule>(simulateAddress, port)->moveUp(), GetParam().moveResult);
 	::kill(static_cast<pid_t>(process.processId()), GetParam().signal);
 	ASSERT_TRUE(process.waitForFinished(10000));
 	EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
