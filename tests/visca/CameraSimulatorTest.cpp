@@ -159,8 +159,6 @@ INSTANTIATE_TEST_SUITE_P(
 	Options, SimulatorFaults,
 	::testing::Values(
 		FaultCase{"None", [](O &) {}, true, 1, 2},
-		FaultCase{"Silent", [](O &o) { o.silent = true; }, false, 2, 0},
-		FaultCase{"ErrorReply", [](O &o) { o.errorReply = true; }, false, 2, 2},
 		FaultCase{"WrongSequence", [](O &o) { o.wrongSequence = true; }, false, 2, 4},
 		FaultCase{"DuplicateReplies", [](O &o) { o.duplicateReplies = true; }, true, 1, 4},
 		FaultCase{"DropCompletion", [](O &o) { o.dropReply = 2; }, true, 2, 3},
