@@ -185,7 +185,6 @@ class ObsSession:
                         "org.freedesktop.DBus.Properties.Set", "string:org.a11y.Status",
                         "string:ScreenReaderEnabled", "variant:boolean:true"], env=self.base_env(), check=True,
                        stdout=subprocess.DEVNULL)
-        time.sleep(1)
 
     def accessible(self):
         r = subprocess.run(["/usr/bin/python3", "-c", "import pyatspi; d = pyatspi.Registry.getDesktop(0); "
@@ -195,6 +194,10 @@ class ObsSession:
 
     def base_env(self):
         env = dict(os.environ)
+        # HOME moves to the throwaway folder; a real display keeps its X authority file.
+        xauthority = os.path.expanduser("~/.Xauthority")
+        if "XAUTHORITY" not in env and os.path.exists(xauthority):
+            env["XAUTHORITY"] = xauthority
         for key in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "OBS_PLUGINS_PATH", "OBS_PLUGINS_DATA_PATH"):
             env.pop(key, None)
         env.update({
@@ -208,14 +211,15 @@ class ObsSession:
         })
         return env
 
-    def start_obs(self, accessibility=True, wait=True, attempts=3):
-        """Starts OBS and waits for its main window. Qt's accessibility bridge sometimes misses the
-        freshly started bus and never registers; OBS is then restarted (a fresh process)."""
+    def start_obs(self, accessibility=True, wait=True, attempts=2):
+        """Starts OBS and waits for its main window.
+
+        The accessibility bus is started only once OBS is up: Qt then registers the application
+        when it sees the bus appear, while OBS's user-interface thread is idle. Registering during
+        OBS's busy start-up often failed for good on a loaded machine (the registry gave up on it)."""
         need("obs")
         self.start_display()
         self.env = self.base_env()
-        if accessibility:
-            self.enable_accessibility()
         for attempt in range(attempts):
             self.started_at = time.monotonic()
             with open(self.obs_output, "wb") as out:
@@ -226,7 +230,12 @@ class ObsSession:
             if not wait_for(self.startup_complete, 60, 0.02):
                 raise HarnessError("OBS did not finish starting within 60 s (see %s)" % self.log_path())
             self.startup_seconds = time.monotonic() - self.started_at
-            if not accessibility or wait_for(self.accessible, 8, 0.5):
+            if not accessibility:
+                return self
+            if attempt == 0:
+                time.sleep(1)
+                self.enable_accessibility()
+            if wait_for(self.accessible, 15, 0.5):
                 return self
             self.quit_obs()
             self.stop_obs()

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Builds the module, installs it into a throwaway OBS configuration (never your own), starts
+# simulated cameras of several model families on loopback addresses and starts Debian's OBS with
+# them assigned to camera slots. With a display, use the panel yourself (Tools menu); without
+# one, OBS runs on Xvfb and a short scripted session saves screenshots to docs/images/.
+# Everything the demo starts ends with it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+BUILD_DIR=${BUILD_DIR:-build}
+SHOTS_DIR=${SHOTS_DIR:-$root/docs/images}
+
+for tool in cmake obs /usr/bin/python3; do
+	command -v "$tool" >/dev/null 2>&1 || { echo "demo: '$tool' is missing (run scripts/setup.sh)" >&2; exit 1; }
+done
+generator=()
+if command -v ninja >/dev/null 2>&1; then generator=(-G Ninja); fi
+cmake -S . -B "$BUILD_DIR" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$BUILD_DIR" --target OBS-BrenmoorCameraControlPlugin ptzctl -j"$(nproc)"
+
+work=$(mktemp -d /tmp/ptz-demo.XXXXXX)
+# The Python session stops OBS, Xvfb and the cameras itself (also on Ctrl+C, which reaches the
+# whole foreground process group); the shell only removes the throwaway folder.
+trap 'rm -rf "$work"' EXIT
+cmake --install "$BUILD_DIR" --component obs-user-plugin --prefix "$work/config/obs-studio/plugins" >/dev/null
+ptzctl=$(find "$BUILD_DIR" -name ptzctl -type f -perm -u+x | head -n 1)
+
+if [ -n "${DISPLAY:-}" ]; then
+	/usr/bin/python3 scripts/demo_session.py "$work" "$ptzctl" "$SHOTS_DIR"
+else
+	for tool in Xvfb xdotool import dbus-run-session; do
+		command -v "$tool" >/dev/null 2>&1 || { echo "demo: '$tool' is missing (run scripts/setup.sh)" >&2; exit 1; }
+	done
+	mkdir -m 700 "$work/runtime"
+	export XDG_RUNTIME_DIR=$work/runtime
+	# As root, keep OBS and the cameras in a private network namespace (OBS's own update checks
+	# then stay inside it too); otherwise run them on the machine's loopback.
+	if [ "$(id -u)" = 0 ] && unshare -n true 2>/dev/null; then
+		PTZ_DEMO_NETNS=1 unshare -n -- dbus-run-session -- \
+			/usr/bin/python3 scripts/demo_session.py "$work" "$ptzctl" "$SHOTS_DIR"
+	else
+		dbus-run-session -- /usr/bin/python3 scripts/demo_session.py "$work" "$ptzctl" "$SHOTS_DIR"
+	fi
+fi
