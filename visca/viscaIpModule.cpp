@@ -92,9 +92,13 @@ QByteArray viscaIpModule::readReply(QByteArray &reply)
 		const qint64 left = replyWaitMs - timer.elapsed();
 		if (left <= 0)
 			return reply;
-		// An unbound socket (nothing sent yet) cannot receive; waitForReadyRead then returns at once.
-		if (!m_socket->waitForReadyRead(static_cast<int>(left)) && !hasDatagram())
-			QThread::msleep(static_cast<unsigned long>(qMin<qint64>(left, 10)));
+		m_socket->waitForReadyRead(static_cast<int>(left));
+		// An unbound socket (nothing sent yet) returns at once and cannot receive: wait out the time.
+		if (!hasDatagram()) {
+			const qint64 rest = replyWaitMs - timer.elapsed();
+			if (rest > 0)
+				QThread::msleep(static_cast<unsigned long>(qMin<qint64>(rest, 10)));
+		}
 	}
 }
 

@@ -246,9 +246,11 @@ INSTANTIATE_TEST_SUITE_P(Answers, ConnectProbe,
 TEST(LinkTransport, UnparsableAddressFailsQuietly)
 {
 	viscaIpModule link;
+	LogCapture::clear();
 	EXPECT_FALSE(link.connectCamera("camera.invalid", 52381));
 	EXPECT_TRUE(link.cameraAddress().isNull());
 	EXPECT_FALSE(link.moveUp());
+	EXPECT_EQ(LogCapture::messages(), QStringList({"check count number Error!!", "check count number Error!!"}));
 }
 
 TEST(LinkTransport, ReconnectKeepsCounterAndSpeeds)
