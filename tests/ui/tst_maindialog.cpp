@@ -5,6 +5,7 @@
 
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPointer>
 
 class MainDialogTest : public QObject {
 	Q_OBJECT
@@ -26,7 +27,24 @@ private slots:
 	void hotKeySwitch();
 	void hotKeyStateAtStart_data();
 	void hotKeyStateAtStart();
+	void dialogsOpenOnce_data();
+	void dialogsOpenOnce();
+	void closeOnlyHides();
 };
+
+namespace {
+
+QList<QDialog *> openDialogs(const QString &className)
+{
+	QList<QDialog *> found;
+	for (QWidget *widget : QApplication::allWidgets()) {
+		if (widget->inherits(className.toUtf8().constData()))
+			found << static_cast<QDialog *>(widget);
+	}
+	return found;
+}
+
+} // namespace
 
 void MainDialogTest::init()
 {
@@ -292,6 +310,68 @@ void MainDialogTest::hotKeyStateAtStart()
 	WarningCloser warnings;
 	QCOMPARE(panel.action("UseHotHeys")->isChecked(), checked);
 	QCOMPARE(warnings.count(), 0);
+}
+
+void MainDialogTest::dialogsOpenOnce_data()
+{
+	QTest::addColumn<QString>("action");
+	QTest::addColumn<QString>("dialogClass");
+	QTest::addColumn<bool>("deletedOnClose");
+
+	QTest::newRow("assignment") << "Cameraassign"
+				    << "DiscoveryDialog" << true;
+	QTest::newRow("rename") << "PresetRename"
+				<< "PresetRenameDialog" << true;
+	QTest::newRow("about") << "AboutUs"
+			       << "AboutDialog" << true;
+}
+
+void MainDialogTest::dialogsOpenOnce()
+{
+	QFETCH(QString, action);
+	QFETCH(QString, dialogClass);
+	QVERIFY(openDialogs(dialogClass).isEmpty());
+
+	auto panel = std::make_unique<TestPanel>();
+	panel->show();
+	panel->action(action)->trigger();
+	panel->action(action)->trigger();
+	QList<QDialog *> dialogs = openDialogs(dialogClass);
+	QCOMPARE(dialogs.size(), 1);
+	QPointer<QDialog> dialog = dialogs.first();
+	QVERIFY(dialog->isVisible());
+
+	// Closed and gone, the next use makes a new one.
+	dialog->close();
+	QTRY_VERIFY(dialog.isNull());
+	panel->action(action)->trigger();
+	dialogs = openDialogs(dialogClass);
+	QCOMPARE(dialogs.size(), 1);
+	dialog = dialogs.first();
+
+	// The panel takes its dialogs with it, also the assignment dialog that has no parent.
+	panel.reset();
+	QVERIFY(dialog.isNull());
+}
+
+void MainDialogTest::closeOnlyHides()
+{
+	auto camera = startCamera("QK-H57P", "127.0.6.42");
+	QVERIFY(camera);
+	QPointer<TestPanel> panel = new TestPanel;
+	panel->show();
+	WarningCloser warnings;
+	connectSlot(*panel, 4, "127.0.6.42");
+	panel->action("AdvanceMode")->trigger();
+
+	panel->action("Close")->trigger();
+	QVERIFY(!panel.isNull());
+	QVERIFY(!panel->isVisible());
+	panel->show();
+	QCOMPARE(panel->size(), QSize(880, 692));
+	QVERIFY(panel->button("Camera4Button")->isChecked());
+	QVERIFY(panel->child<QGroupBox>("CameraControlBox")->isEnabled());
+	delete panel.data();
 }
 
 PANEL_TEST_MAIN(MainDialogTest)
