@@ -186,6 +186,18 @@ class ObsSession:
                         "string:ScreenReaderEnabled", "variant:boolean:true"], env=self.base_env(), check=True,
                        stdout=subprocess.DEVNULL)
 
+    def stop_accessibility(self):
+        """Ends this D-Bus session's accessibility bus (started by an earlier OBS session), so that
+        the next OBS registers when the bus comes back after its start-up."""
+        res = subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+                              "/org/freedesktop/DBus", "org.freedesktop.DBus.GetConnectionUnixProcessID",
+                              "string:org.a11y.Bus"], capture_output=True, text=True)
+        if res.returncode != 0:
+            return
+        pid = int(res.stdout.split()[-1])
+        os.kill(pid, signal.SIGTERM)
+        wait_for(lambda: not os.path.exists(f"/proc/{pid}"), 5, 0.05)
+
     def accessible(self):
         r = subprocess.run(["/usr/bin/python3", "-c", "import pyatspi; d = pyatspi.Registry.getDesktop(0); "
                             "print([d.getChildAtIndex(i).name for i in range(d.childCount)])"],
@@ -220,6 +232,8 @@ class ObsSession:
         need("obs")
         self.start_display()
         self.env = self.base_env()
+        if accessibility:
+            self.stop_accessibility()
         for attempt in range(attempts):
             self.started_at = time.monotonic()
             with open(self.obs_output, "wb") as out:

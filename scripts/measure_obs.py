@@ -1,0 +1,104 @@
+#!/usr/bin/python3
+"""Measures the module's cost in Debian's OBS: start-up time and resident memory with and without
+the module, and the time from a click on a slot button to the enabled controls with a simulated
+camera. Prints medians. Run through scripts/measure-obs.sh (private network namespace, own D-Bus).
+
+usage: measure_obs.py MODULE.so DATA_DIR PTZCTL WORKDIR [RUNS]
+"""
+import pathlib
+import re
+import statistics
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+from obs_harness import Accessibility, ObsSession, Simulator, bring_up_loopback, wait_for  # noqa: E402
+
+CAMERA = ("QK-H57P", "127.0.7.31", "Bench H57P")
+
+
+def one_start(work, module_so, data_dir):
+    session = ObsSession(work, module_so, data_dir)
+    try:
+        session.prepare(settings={"hotKey": False})
+        session.start_obs(accessibility=False)
+        startup = session.startup_seconds
+        time.sleep(3)  # let start-up work settle before reading memory
+        rss = session.rss_kib()
+        m = re.search(r"obs_init_module\(OBS-BrenmoorCameraControlPlugin\.so\): ([\d.]+) ms", session.log_text())
+        session.quit_obs()
+        if session.obs.poll() is None:
+            session.stop_obs()
+        m = m or re.search(r"obs_init_module\(OBS-BrenmoorCameraControlPlugin\.so\): ([\d.]+) ms",
+                           session.log_text() + session.output_text())
+        return startup, rss, float(m.group(1)) if m else None
+    finally:
+        session.stop()
+
+
+def one_connect(work, module_so, data_dir, ptzctl):
+    session = ObsSession(work, module_so, data_dir)
+    sim = Simulator(ptzctl, CAMERA[0], CAMERA[1], work / "camera.log")
+    try:
+        session.prepare(settings={"hotKey": False, "Camera1IP": CAMERA[1], "Camera1NickName": CAMERA[2]})
+        session.start_obs()
+        a11y = Accessibility(session.display)
+        wait_for(a11y.app, 10, 0.2)
+        session.open_tools_entry()
+        panel = wait_for(a11y.panel, 10, 0.1)
+        slot = a11y.find(name=CAMERA[2], root=panel)[0]
+        pad = [b for b in a11y.find(role="push button", root=panel) if 55 <= a11y.extents(b)[2] <= 65]
+        pad.sort(key=lambda b: (a11y.extents(b)[1], a11y.extents(b)[0]))
+        time.sleep(0.5)
+        clicked = time.monotonic()
+        session.click(*a11y.center(slot))
+        ok = wait_for(lambda: a11y.enabled(pad[1]), 15, 0.01)
+        seconds = time.monotonic() - clicked
+        session.quit_obs()
+        return seconds if ok else None
+    finally:
+        session.stop()
+        sim.stop()
+
+
+def main():
+    if sys.argv[1] == "--connect":
+        seconds = one_connect(pathlib.Path(sys.argv[5]), *sys.argv[2:5])
+        print(seconds if seconds is not None else "none")
+        return
+    module_so, data_dir, ptzctl, workdir = sys.argv[1:5]
+    runs = int(sys.argv[5]) if len(sys.argv) > 5 else 5
+    bring_up_loopback()
+    work = pathlib.Path(workdir)
+    work.mkdir(parents=True, exist_ok=True)
+    with_module, without_module = [], []
+    for i in range(runs):
+        # Alternate so that machine load affects both sides alike.
+        without_module.append(one_start(work / f"bare{i}", None, None))
+        with_module.append(one_start(work / f"module{i}", module_so, data_dir))
+    # The AT-SPI client keeps its first bus for the life of the process: one process per session.
+    connects = []
+    for i in range(max(3, runs // 2)):
+        res = subprocess.run([sys.executable, __file__, "--connect", module_so, data_dir, ptzctl,
+                              str(work / f"connect{i}")], capture_output=True, text=True)
+        connects.append(float(res.stdout.split()[-1]) if res.returncode == 0 and res.stdout.split() else None)
+
+    def med(values):
+        values = [v for v in values if v is not None]
+        return statistics.median(values) if values else float("nan")
+
+    s0, s1 = med([r[0] for r in without_module]), med([r[0] for r in with_module])
+    m0, m1 = med([r[1] for r in without_module]), med([r[1] for r in with_module])
+    print(f"runs per side: {runs}")
+    print(f"start-up to main window, median: without module {s0:.2f} s, with module {s1:.2f} s "
+          f"(difference {s1 - s0:+.2f} s)")
+    print(f"obs_init_module of the module (OBS profiler), median: {med([r[2] for r in with_module]):.1f} ms")
+    print(f"resident memory after start-up, median: without {m0 / 1024:.1f} MiB, with {m1 / 1024:.1f} MiB "
+          f"(difference {(m1 - m0) / 1024:+.1f} MiB)")
+    print(f"click on a slot button to enabled controls, median of {len(connects)}: {med(connects) * 1000:.0f} ms "
+          f"(polled every 10 ms over the accessibility bus)")
+
+
+if __name__ == "__main__":
+    main()
