@@ -38,8 +38,7 @@ def shoot_window(session, window, path):
 def scripted_session(session, shots):
     a11y = Accessibility(session.display)
     wait_for(a11y.app, 10, 0.2)
-    session.open_tools_entry()
-    panels = wait_for(session.panel_windows, 10, 0.1)
+    panels = session.open_panel(a11y)
     if not panels:
         raise HarnessError("the panel did not open from the Tools menu")
     panel_window = panels[0]

@@ -45,7 +45,7 @@ def one_connect(work, module_so, data_dir, ptzctl):
         session.start_obs()
         a11y = Accessibility(session.display)
         wait_for(a11y.app, 10, 0.2)
-        session.open_tools_entry()
+        session.open_panel(a11y)
         panel = wait_for(a11y.panel, 10, 0.1)
         slot = a11y.find(name=CAMERA[2], root=panel)[0]
         pad = [b for b in a11y.find(role="push button", root=panel) if 55 <= a11y.extents(b)[2] <= 65]

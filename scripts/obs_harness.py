@@ -333,11 +333,29 @@ class ObsSession:
 
     # --- OBS menus --------------------------------------------------------------------------
 
-    def open_tools_entry(self):
-        """Tools menu (Alt+T), then the last entry, which is the module's (modules add theirs last)."""
+    def open_tools_entry(self, a11y=None):
+        """Chooses the module's Tools-menu entry with the keyboard. Its place comes from the
+        accessibility tree when given; otherwise it is taken to be the last entry, where a per-user
+        install puts it (a system-wide install loads the module before OBS's own plugins)."""
         win = self.main_window()
+        items = a11y.menu_items("Tools") if a11y else []
         self.key("alt+t", window=win)
-        self.key("Up", "Return")
+        if PANEL_TITLE in items:
+            # The menu opens with its first entry highlighted; separators are skipped.
+            self.key(*(["Down"] * items.index(PANEL_TITLE)), "Return")
+        else:
+            self.key("Up", "Return")
+
+    def open_panel(self, a11y=None, tries=3):
+        """Chooses the Tools entry until the panel shows (right after start-up OBS may still drop
+        the first keys); returns the panel's windows."""
+        for _ in range(tries):
+            self.open_tools_entry(a11y)
+            panels = wait_for(self.panel_windows, 4, 0.1)
+            if panels:
+                return panels
+            self.key("Escape")
+        return []
 
     def quit_obs(self, timeout=10.0):
         """File > Exit through the keyboard; returns the seconds OBS took to exit or None."""
