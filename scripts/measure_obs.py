@@ -26,11 +26,11 @@ def one_start(work, module_so, data_dir):
         startup = session.startup_seconds
         time.sleep(3)  # let start-up work settle before reading memory
         rss = session.rss_kib()
-        m = re.search(r"obs_init_module\(OBS-BrenmoorCameraControlPlugin\.so\): ([\d.]+) ms", session.log_text())
+        m = re.search(r"obs_init_module\(OBS-BrenmoorCameraControlPlugin\.so\): ([\d.]+)\s*ms", session.log_text())
         session.quit_obs()
         if session.obs.poll() is None:
             session.stop_obs()
-        m = m or re.search(r"obs_init_module\(OBS-BrenmoorCameraControlPlugin\.so\): ([\d.]+) ms",
+        m = m or re.search(r"obs_init_module\(OBS-BrenmoorCameraControlPlugin\.so\): ([\d.]+)\s*ms",
                            session.log_text() + session.output_text())
         return startup, rss, float(m.group(1)) if m else None
     finally:
