@@ -25,8 +25,6 @@ public:
 	// the name). The caller owns it.
 	std::unique_ptr<ViscaParamOps> createParamOps(const std::string &name) const;
 
-	const std::vector<Record> &records() const { return m_records; }
-
 private:
 	std::vector<Record> m_records;
 };

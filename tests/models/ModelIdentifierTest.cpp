@@ -244,7 +244,8 @@ TEST_F(Identification, OtherPortIsUsedWhenGiven)
 
 	ModelIdentifier identifier(camera->boundPort());
 	const CameraModelMap result = identifier.identifyCamera(QString::fromStdString(options.bindAddress));
-	ASSERT_EQ(result.size(), 1u);
+	ASSERT_EQ(result.size(), 1u) << logLines.join("|").toStdString() << " port " << camera->boundPort() << " got "
+				     << camera->receivedCount();
 	EXPECT_EQ(result.begin()->second.name, "QK-WD909P");
 }
 

@@ -65,16 +65,6 @@ INSTANTIATE_TEST_SUITE_P(Models, RegistryKnown, ::testing::ValuesIn(knownModels)
 				 return name;
 			 });
 
-TEST(Registry, HoldsTheRecordsInOrder)
-{
-	const ModelRegistry registry;
-	ASSERT_EQ(registry.records().size(), std::size(knownModels));
-	for (size_t i = 0; i < registry.records().size(); ++i) {
-		EXPECT_EQ(registry.records()[i].idCode, knownModels[i].code);
-		EXPECT_EQ(registry.records()[i].modelName, knownModels[i].name);
-	}
-}
-
 class RegistryUnknown : public ::testing::TestWithParam<const char *> {};
 
 // Near misses of codes and names are unknown; an unknown name still gets a parameter object that keeps it.

@@ -105,18 +105,6 @@ TEST_P(ParamRanges, MatchTheModelTable)
 INSTANTIATE_TEST_SUITE_P(Families, ParamRanges, ::testing::Values(H57p, H32P, WD406P, WD909P, JS4),
 			 [](const ::testing::TestParamInfo<Family> &info) { return familyNames[info.param]; });
 
-// Limits read as signed camera positions.
-TEST(ParamRanges, LeftAndDownLimitsAreNegativePositions)
-{
-	const auto h57 = make(H57p, "QK-H57P");
-	EXPECT_EQ(static_cast<int16_t>(h57->panLeftLimitMin()), -27200);
-	EXPECT_EQ(static_cast<int16_t>(h57->tiltDownLimitMin()), -4800);
-	const auto h32 = make(H32P, "QK-H32P");
-	EXPECT_EQ(static_cast<int16_t>(h32->panLeftLimitMin()), -14976);
-	EXPECT_EQ(static_cast<int16_t>(h32->tiltDownLimitMin()), -5280);
-	EXPECT_EQ(static_cast<int16_t>(make(WD406P, "QK-WD406P")->panLeftLimitMin()), -100);
-}
-
 const std::map<std::string, std::string> localeTexts = {
 	{"Auto", "Automatisch"}, {"Indoor", "Innen"},  {"Outdoor", "Aussen"}, {"OnePush", "Ein Druck"},
 	{"Manual", "Manuell"},   {"OFF", "Aus"},       {"MIRROR", "Spiegel"}, {"FLIP", "Kopf"},
