@@ -25,8 +25,16 @@ trap 'rm -rf "$work"' EXIT
 cmake --install "$BUILD_DIR" --component obs-user-plugin --prefix "$work/config/obs-studio/plugins" >/dev/null
 ptzctl=$(find "$BUILD_DIR" -name ptzctl -type f -perm -u+x | head -n 1)
 
+private_net=0
+if [ "$(id -u)" = 0 ] && unshare -n true 2>/dev/null; then private_net=1; fi
 if [ -n "${DISPLAY:-}" ]; then
-	/usr/bin/python3 scripts/demo_session.py "$work" "$ptzctl" "$SHOTS_DIR"
+	# A local display (":N") is reachable from a private network namespace through its socket file,
+	# so OBS, its bridge and the cameras stay off the machine's network there too.
+	if [ $private_net = 1 ] && [[ $DISPLAY == :* ]]; then
+		PTZ_DEMO_NETNS=1 unshare -n -- /usr/bin/python3 scripts/demo_session.py "$work" "$ptzctl" "$SHOTS_DIR"
+	else
+		/usr/bin/python3 scripts/demo_session.py "$work" "$ptzctl" "$SHOTS_DIR"
+	fi
 else
 	for tool in Xvfb xdotool import dbus-run-session; do
 		command -v "$tool" >/dev/null 2>&1 || { echo "demo: '$tool' is missing (run scripts/setup.sh)" >&2; exit 1; }
@@ -35,7 +43,7 @@ else
 	export XDG_RUNTIME_DIR=$work/runtime
 	# As root, keep OBS and the cameras in a private network namespace (OBS's own update checks
 	# then stay inside it too); otherwise run them on the machine's loopback.
-	if [ "$(id -u)" = 0 ] && unshare -n true 2>/dev/null; then
+	if [ $private_net = 1 ]; then
 		PTZ_DEMO_NETNS=1 unshare -n -- dbus-run-session -- \
 			/usr/bin/python3 scripts/demo_session.py "$work" "$ptzctl" "$SHOTS_DIR"
 	else
