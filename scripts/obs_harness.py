@@ -232,9 +232,9 @@ class ObsSession:
         need("obs")
         self.start_display()
         self.env = self.base_env()
-        if accessibility:
-            self.stop_accessibility()
         for attempt in range(attempts):
+            if accessibility:
+                self.stop_accessibility()
             self.started_at = time.monotonic()
             with open(self.obs_output, "wb") as out:
                 self.obs = subprocess.Popen(["obs", "--multi"], env=self.env, stdout=out, stderr=subprocess.STDOUT,
@@ -246,9 +246,8 @@ class ObsSession:
             self.startup_seconds = time.monotonic() - self.started_at
             if not accessibility:
                 return self
-            if attempt == 0:
-                time.sleep(1)
-                self.enable_accessibility()
+            time.sleep(1)
+            self.enable_accessibility()
             if wait_for(self.accessible, 15, 0.5):
                 return self
             self.quit_obs()
