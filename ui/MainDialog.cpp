@@ -478,7 +478,7 @@ void MainDialog::selectCamera(QPushButton *button, QString slotKey)
 		ModelIdentifier identifier(cameraPort);
 		found = identifier.identifyCamera(ip);
 	}
-	if (found.empty()) {
+	if (found.empty() || !found.begin()->second.params) {
 		setDisconnected();
 		Utils::showWarningBox(localeText("FailedToConnectToCamera"));
 		uncheckCameraButtons();
