@@ -30,5 +30,6 @@ int main(int argc, char **argv)
 	for (int row = 0; row < table->rowCount(); ++row)
 		std::printf("%s\t%s\n", qPrintable(table->item(row, 0)->text()),
 			    qPrintable(table->item(row, 1)->text()));
+	std::fflush(stdout);
 	return 0;
 }
