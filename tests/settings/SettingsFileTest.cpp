@@ -160,6 +160,16 @@ INSTANTIATE_TEST_SUITE_P(Contents, SettingsFileUnreadable,
 				 return std::string(info.param.name);
 			 });
 
+// When the unreadable bytes cannot be kept, they are not thrown away either: the write is refused.
+TEST_F(SettingsFile, UnreadableFileThatCannotBeKeptIsNotReplaced)
+{
+	QDir().mkpath(path + ".bad");
+	putBytes(path, "garbage");
+	EXPECT_FALSE(Utils::writeJsonFile(QJsonObject{{"hotKey", true}}, dir));
+	EXPECT_EQ(fileBytes(path), "garbage");
+	EXPECT_EQ(logLines, QStringList{"It's failed to open the file."});
+}
+
 TEST_F(SettingsFile, EmptyFileIsNotKept)
 {
 	QJsonObject object;
