@@ -5,6 +5,7 @@
 
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 
 class MainDialogTest : public QObject {
@@ -27,6 +28,8 @@ private slots:
 	void hotKeySwitch();
 	void hotKeyStateAtStart_data();
 	void hotKeyStateAtStart();
+	void menuWidth_data();
+	void menuWidth();
 	void dialogsOpenOnce_data();
 	void dialogsOpenOnce();
 	void closeOnlyHides();
@@ -310,6 +313,36 @@ void MainDialogTest::hotKeyStateAtStart()
 	WarningCloser warnings;
 	QCOMPARE(panel.action("UseHotHeys")->isChecked(), checked);
 	QCOMPARE(warnings.count(), 0);
+}
+
+void MainDialogTest::menuWidth_data()
+{
+	QTest::addColumn<QString>("button");
+	QTest::addColumn<QStringList>("entries");
+
+	QTest::newRow("settings") << "SettingsButton"
+				  << QStringList{"Cameraassign", "UseHotHeys", "PanTiltLimit", "PresetRename", "Close"};
+	QTest::newRow("view") << "ViewButton" << QStringList{"SimpleMode", "AdvanceMode"};
+	QTest::newRow("help") << "HelpButton" << QStringList{"AboutUs"};
+}
+
+void MainDialogTest::menuWidth()
+{
+	QFETCH(QString, button);
+	QFETCH(QStringList, entries);
+	TestPanel panel;
+	panel.show();
+	QPushButton *opener = panel.button(button.toUtf8().constData());
+	QMenu *menu = opener->menu();
+	QVERIFY(menu);
+	QStringList texts;
+	for (QAction *action : menu->actions())
+		texts << action->text();
+	QCOMPARE(texts, entries);
+
+	emit menu->aboutToShow();
+	QCOMPARE(menu->minimumWidth(), opener->width());
+	QCOMPARE(menu->maximumWidth(), opener->width());
 }
 
 void MainDialogTest::dialogsOpenOnce_data()
