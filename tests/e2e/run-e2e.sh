@@ -4,7 +4,7 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 missing=()
-for tool in obs Xvfb xdotool xprop unshare ip dbus-run-session dbus-send nm; do
+for tool in obs Xvfb xdotool xwininfo unshare ip dbus-run-session dbus-send; do
 	command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
 done
 [ -x /usr/libexec/at-spi-bus-launcher ] || missing+=("at-spi2-core")

@@ -10,6 +10,7 @@ usage: test_obs_e2e.py MODULE.so DATA_DIR PTZCTL WORKDIR
 import json
 import pathlib
 import re
+import subprocess
 import sys
 import time
 
@@ -48,6 +49,16 @@ def motion_after(sim, start):
 def moved_up_then_stopped(sim, start):
     ups, stops = motion_after(sim, start)
     return bool(ups) and any(s > ups[0] for s in stops)
+
+
+def stacking_top(session):
+    """The topmost of OBS's main window and the panel (X keeps siblings bottom to top)."""
+    ours = set(session.panel_windows()) | {session.main_window()}
+    out = subprocess.run(["xwininfo", "-root", "-children"], env=session.env, capture_output=True,
+                         text=True).stdout
+    order = [int(m.group(1), 16) for m in re.finditer(r"^\s+(0x[0-9a-f]+) ", out, re.M)]
+    seen = [w for w in order if w in ours]
+    return seen[0] if seen else None
 
 
 def bridge_round_trip(address):
@@ -106,8 +117,23 @@ def main():
         check("Choosing the entry again shows the same panel", session.panel_windows() == panels,
               session.panel_windows())
         if first:
-            session.key("Escape", window=first)
-            wait_for(lambda: not session.panel_windows(), 5, 0.1)
+            # Bring the main window over the panel, then choose the entry: the panel comes back on top.
+            main_window = session.main_window()
+            session.xdotool("windowraise", main_window)
+            time.sleep(0.3)
+            below = stacking_top(session) == main_window
+            session.open_tools_entry(a11y)
+            time.sleep(0.5)
+            check("Choosing the entry raises a panel that lies under the main window",
+                  below and stacking_top(session) == first, (below, stacking_top(session), first, main_window))
+            for _ in range(3):
+                # A click on the panel's background gives it the keyboard.
+                geometry = session.xdotool("getwindowgeometry", first)
+                x, y = map(int, re.search(r"Position: (\d+),(\d+)", geometry).groups())
+                session.click(x + 8, y + 8)
+                session.key("Escape", window=first)
+                if wait_for(lambda: not session.panel_windows(), 2, 0.1):
+                    break
             check("Escape hides the panel", not session.panel_windows(), session.panel_windows())
             session.open_tools_entry(a11y)
             again = wait_for(session.panel_windows, 5, 0.1)
