@@ -22,14 +22,11 @@ TEST_P(PtzctlIdentify, PrintsTheNameAndExitCode)
 	CameraSimulator::Options options;
 	options.bindAddress = "127.0.2.90";
 	options.port = 0;
-	std::unique_ptr<CameraSimulator> camera;
-	QString port = "9"; // discard port: nothing answers there
-	if (!c.model.empty()) {
-		options.model = c.model;
-		camera = std::make_unique<CameraSimulator>(options);
-		ASSERT_TRUE(camera->start()) << camera->errorString();
-		port = QString::number(camera->boundPort());
-	}
+	options.model = c.model;
+	CameraSimulator camera(options);
+	ASSERT_TRUE(c.model.empty() || camera.start()) << camera.errorString();
+	// The discard port when there is no camera: nothing answers there.
+	const QString port = c.model.empty() ? "9" : QString::number(camera.boundPort());
 	QStringList args{"identify"};
 	for (const QString &arg : c.args)
 		args << (arg == "PORT" ? port : arg);
@@ -46,7 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
 	Cases, PtzctlIdentify,
 	::testing::Values(
 		CommandCase{"LeadingSpaceKept", " ZR-318-30X", {"127.0.2.90", "--port", "PORT"}, 0, " ZR-318-30X\n"},
-		CommandCase{"Js4", "QK-JS4", {"--port", "PORT", "127.0.2.90"}, 0, "QK-JS4\n"},
+		CommandCase{"Js4PortFirst", "QK-JS4", {"--port", "PORT", "127.0.2.90"}, 0, "QK-JS4\n"},
 		CommandCase{"NothingThere", "", {"127.0.2.90", "--port", "PORT"}, 1, ""},
 		CommandCase{"NoAddress", "", {}, 2, ""},
 		CommandCase{"BadPort", "", {"127.0.2.90", "--port", "x"}, 2, ""},

@@ -29,6 +29,7 @@ QByteArray fileBytes(const QString &path)
 
 void putBytes(const QString &path, const QByteArray &bytes)
 {
+	QDir().mkpath(QFileInfo(path).path());
 	QFile file(path);
 	ASSERT_TRUE(file.open(QIODevice::WriteOnly));
 	ASSERT_EQ(file.write(bytes), bytes.size());
@@ -39,126 +40,96 @@ protected:
 	void SetUp() override
 	{
 		ASSERT_TRUE(tmp.isValid());
-		dir = tmp.path() + "/settings";
-		path = dir + "/BrenmoorOBSPlugin.json";
 		logLines.clear();
 		previousHandler = qInstallMessageHandler(captureLog);
 	}
 	void TearDown() override { qInstallMessageHandler(previousHandler); }
 
 	QTemporaryDir tmp;
-	QString dir;
-	QString path;
+	const QString dir = tmp.path() + "/deeper/settings";
+	const QString path = dir + "/BrenmoorOBSPlugin.json";
 	QtMessageHandler previousHandler = nullptr;
 };
 
-TEST_F(SettingsFile, FirstReadCreatesDirectoryAndEmptyFile)
+// The first read makes the missing directories and an empty file; an empty file is not kept as ".bad".
+TEST_F(SettingsFile, RoundTripFromAMissingDirectoryKeepsUnknownKeys)
 {
 	QJsonObject object{{"left", "over"}};
-	ASSERT_TRUE(Utils::readJsonFile(object, dir + "/deeper/still"));
+	ASSERT_TRUE(Utils::readJsonFile(object, dir));
 	EXPECT_TRUE(object.isEmpty());
-	EXPECT_TRUE(QFile::exists(dir + "/deeper/still/BrenmoorOBSPlugin.json"));
-	EXPECT_TRUE(logLines.isEmpty());
-}
+	EXPECT_EQ(fileBytes(path), "");
 
-TEST_F(SettingsFile, UpdateCycleKeepsUnknownKeysAndWritesIndented)
-{
 	const QJsonObject first{{"Camera1IP", "10.0.0.5"}, {"someoneElsesKey", "kept"}, {"hotKey", true}};
 	ASSERT_TRUE(Utils::writeJsonFile(first, dir));
 	EXPECT_TRUE(fileBytes(path).contains("\n    \"someoneElsesKey\": \"kept\""));
-
-	QJsonObject object;
 	ASSERT_TRUE(Utils::readJsonFile(object, dir));
 	EXPECT_EQ(object, first);
 	object["10.0.0.5QK-H57PPanSpeed"] = "3";
 	ASSERT_TRUE(Utils::writeJsonFile(object, dir));
-
 	QJsonObject again;
 	ASSERT_TRUE(Utils::readJsonFile(again, dir));
-	EXPECT_EQ(again.value("someoneElsesKey").toString(), "kept");
-	EXPECT_EQ(again.value("10.0.0.5QK-H57PPanSpeed").toString(), "3");
-	EXPECT_TRUE(again.value("hotKey").toBool());
+	EXPECT_EQ(again, object);
 	EXPECT_FALSE(QFile::exists(path + ".bad"));
+	EXPECT_TRUE(logLines.isEmpty());
 }
 
-// Paths that really fail, even for root.
+// Paths that really fail, even for root: the settings directory under a plain file, and a directory in place
+// of the settings file.
 struct FailingPath {
 	const char *name;
+	const char *blocker; // made a file when it ends in "file", a directory otherwise
+	QString settingsDir;
 	const char *expectedLog;
-	// Prepares the failure under base and returns the directory to hand to the helpers.
-	QString (*prepare)(const QString &base);
 };
-
-QString directoryUnderAFile(const QString &base)
-{
-	putBytes(base + "/plain-file", "x");
-	return base + "/plain-file/settings";
-}
-
-QString settingsFileIsADirectory(const QString &base)
-{
-	QDir(base).mkpath("settings/BrenmoorOBSPlugin.json");
-	return base + "/settings";
-}
 
 class SettingsFileFailure : public SettingsFile, public ::testing::WithParamInterface<FailingPath> {};
 
-TEST_P(SettingsFileFailure, ReadFailsWithItsMessage)
+TEST_P(SettingsFileFailure, ReadAndWriteFailAndLeaveWhatWasThere)
 {
-	const QString failing = GetParam().prepare(tmp.path());
+	const QString blocker = tmp.filePath(GetParam().blocker);
+	const bool isFile = blocker.endsWith("file");
+	if (isFile)
+		putBytes(blocker, "x");
+	else
+		QDir().mkpath(blocker);
+	const QString failing = tmp.filePath(GetParam().settingsDir);
 	QJsonObject object;
 	EXPECT_FALSE(Utils::readJsonFile(object, failing));
 	EXPECT_EQ(logLines, QStringList{GetParam().expectedLog});
-}
-
-TEST_P(SettingsFileFailure, WriteFailsAndLeavesWhatWasThere)
-{
-	const QString failing = GetParam().prepare(tmp.path());
 	EXPECT_FALSE(Utils::writeJsonFile(QJsonObject{{"a", "b"}}, failing));
-	// Whatever stood at the path is still what it was.
-	EXPECT_TRUE(QFileInfo(tmp.path() + "/plain-file").isFile() ||
-		    QFileInfo(tmp.path() + "/settings/BrenmoorOBSPlugin.json").isDir());
+	EXPECT_TRUE(isFile ? QFileInfo(blocker).isFile() : QFileInfo(blocker).isDir());
 	EXPECT_TRUE(QDir(failing).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-	Paths, SettingsFileFailure,
-	::testing::Values(FailingPath{"DirectoryUnderAFile", "It's failed to make a directory.", directoryUnderAFile},
-			  FailingPath{"FileIsADirectory", "It's failed to open the file.", settingsFileIsADirectory}),
-	[](const ::testing::TestParamInfo<FailingPath> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Paths, SettingsFileFailure,
+			 ::testing::Values(FailingPath{"DirectoryUnderAFile", "plain-file", "plain-file/settings",
+						       "It's failed to make a directory."},
+					   FailingPath{"FileIsADirectory", "settings/BrenmoorOBSPlugin.json",
+						       "settings", "It's failed to open the file."}),
+			 [](const ::testing::TestParamInfo<FailingPath> &info) {
+				 return std::string(info.param.name);
+			 });
 
-struct UnreadableContent {
-	const char *name;
-	QByteArray bytes;
-};
-
-class SettingsFileUnreadable : public SettingsFile, public ::testing::WithParamInterface<UnreadableContent> {};
+class SettingsFileUnreadable : public SettingsFile, public ::testing::WithParamInterface<QByteArray> {};
 
 TEST_P(SettingsFileUnreadable, ReadsEmptyAndIsKeptAsBadBeforeReplaced)
 {
-	QDir().mkpath(dir);
-	putBytes(path, GetParam().bytes);
-
+	putBytes(path, GetParam());
 	QJsonObject object;
 	ASSERT_TRUE(Utils::readJsonFile(object, dir));
 	EXPECT_TRUE(object.isEmpty());
-	EXPECT_EQ(fileBytes(path), GetParam().bytes) << "reading must not change the file";
+	EXPECT_EQ(fileBytes(path), GetParam()) << "reading must not change the file";
 
 	object["hotKey"] = true;
 	ASSERT_TRUE(Utils::writeJsonFile(object, dir));
-	EXPECT_EQ(fileBytes(path + ".bad"), GetParam().bytes);
+	EXPECT_EQ(fileBytes(path + ".bad"), GetParam());
 	EXPECT_EQ(QJsonDocument::fromJson(fileBytes(path)).object(), object);
 	EXPECT_EQ(logLines, QStringList{"Kept the unreadable settings file as BrenmoorOBSPlugin.json.bad."});
 }
 
 INSTANTIATE_TEST_SUITE_P(Contents, SettingsFileUnreadable,
-			 ::testing::Values(UnreadableContent{"Garbage", "{\"Camera1IP\": \"10.0.0.5\", oops"},
-					   UnreadableContent{"Array", "[\"Camera1IP\"]"},
-					   UnreadableContent{"Number", "42"},
-					   UnreadableContent{"Binary", QByteArray("\x00\xff\x01", 3)}),
-			 [](const ::testing::TestParamInfo<UnreadableContent> &info) {
-				 return std::string(info.param.name);
-			 });
+			 ::testing::Values("{\"Camera1IP\": \"10.0.0.5\", oops", "[\"Camera1IP\"]", "42",
+					   QByteArray("\x00\xff\x01", 3)));
 
 // When the unreadable bytes cannot be kept, they are not thrown away either: the write is refused.
 TEST_F(SettingsFile, UnreadableFileThatCannotBeKeptIsNotReplaced)
@@ -170,22 +141,12 @@ TEST_F(SettingsFile, UnreadableFileThatCannotBeKeptIsNotReplaced)
 	EXPECT_EQ(logLines, QStringList{"It's failed to open the file."});
 }
 
-TEST_F(SettingsFile, EmptyFileIsNotKept)
-{
-	QJsonObject object;
-	ASSERT_TRUE(Utils::readJsonFile(object, dir));
-	ASSERT_TRUE(Utils::writeJsonFile(QJsonObject{{"1", "Stage"}}, dir));
-	EXPECT_FALSE(QFile::exists(path + ".bad"));
-	EXPECT_TRUE(logLines.isEmpty());
-}
-
 // A write that runs out of room part-way must leave the previous file whole.
 TEST_F(SettingsFile, ShortWriteLeavesPreviousFileWhole)
 {
 	const QJsonObject previous{{"Camera1IP", "10.0.0.5"}};
 	ASSERT_TRUE(Utils::writeJsonFile(previous, dir));
 	const QByteArray before = fileBytes(path);
-
 	QJsonObject bigger = previous;
 	bigger["Camera1NickName"] = QString(4096, 'n');
 
@@ -205,28 +166,13 @@ TEST_F(SettingsFile, ShortWriteLeavesPreviousFileWhole)
 		<< "no temporary file left behind";
 }
 
-struct SortCase {
-	const char *name;
-	QMap<std::string, int> map;
-	QList<std::string> expected;
-};
-
-class SortedKeys : public ::testing::TestWithParam<SortCase> {};
-
-TEST_P(SortedKeys, AscendingByValue)
+TEST(SortedKeys, AscendingByValueTiesInKeyOrder)
 {
-	EXPECT_EQ(Utils::sortedKeysByValue(GetParam().map), GetParam().expected);
+	EXPECT_EQ(Utils::sortedKeysByValue({}), QList<std::string>{});
+	EXPECT_EQ(Utils::sortedKeysByValue({{"0dB", 0}, {"12dB", 4}, {"3dB", 1}, {"45dB", 15}}),
+		  (QList<std::string>{"0dB", "3dB", "12dB", "45dB"}));
+	EXPECT_EQ(Utils::sortedKeysByValue({{"b", 1}, {"a", 1}, {"c", -3}}), (QList<std::string>{"c", "a", "b"}));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-	Maps, SortedKeys,
-	::testing::Values(
-		SortCase{"Empty", {}, {}},
-		SortCase{"Shutter", {{"1/10000", 0}, {"1/1", 21}, {"1/725", 7}}, {"1/10000", "1/725", "1/1"}},
-		SortCase{"Gains", {{"0dB", 0}, {"12dB", 4}, {"3dB", 1}, {"45dB", 15}}, {"0dB", "3dB", "12dB", "45dB"}},
-		SortCase{"Negative", {{"a", 5}, {"b", -3}, {"c", 0}}, {"b", "c", "a"}},
-		SortCase{"TiesKeepKeyOrder", {{"b", 1}, {"a", 1}, {"c", 0}}, {"c", "a", "b"}}),
-	[](const ::testing::TestParamInfo<SortCase> &info) { return std::string(info.param.name); });
 
 } // namespace
 
