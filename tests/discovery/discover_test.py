@@ -1,0 +1,210 @@
+#!/usr/bin/env python3
+"""WS-Discovery searches of `ptzctl discover` and the assignment dialog against stand-in devices (threads here).
+
+usage: discover_test.py loopback PTZCTL
+         probes go to 127.0.5.x addresses only (--to): the Probe on the wire, reply cutting and order, usage errors
+       discover_test.py namespace PTZCTL DIALOG_TEST
+         the real broadcast, only inside a private network namespace that this script makes and checks"""
+import os
+import select
+import shutil
+import socket
+import subprocess
+import sys
+import threading
+import time
+
+NAME = "onvif://www.onvif.org/name/"
+# The Probe as cameras expect it, kept apart from the code that sends it.
+PROBE = (
+    '<s:Envelope xmlns:s="http://www.w3.org/2003/05/soap-envelope" '
+    'xmlns:a="http://schemas.xmlsoap.org/ws/2004/08/addressing">  <s:Header>    <a:Action '
+    's:mustUnderstand="1">http://schemas.xmlsoap.org/ws/2005/04/discovery/Probe</a:Action>    '
+    "<a:MessageID>uuid:344d2db4-4e08-421f-a32a-b5f6286d4141</a:MessageID>    <a:ReplyTo>      "
+    "<a:Address>http://schemas.xmlsoap.org/ws/2004/08/addressing/role/anonymous</a:Address>    </a:ReplyTo>    "
+    '<a:To s:mustUnderstand="1">urn:schemas-xmlsoap-org:ws:2005:04:discovery</a:To>  </s:Header>  <s:Body>    '
+    '<Probe xmlns="http://schemas.xmlsoap.org/ws/2005/04/discovery">      <d:Types '
+    'xmlns:d="http://schemas.xmlsoap.org/ws/2005/04/discovery" '
+    'xmlns:dp0="http://www.onvif.org/ver10/network/wsdl">dp0:NetworkVideoTransmitter</d:Types>    </Probe>  '
+    "</s:Body></s:Envelope>"
+).encode()
+results = []
+
+
+def check(label, ok, detail=""):
+    results.append(ok)
+    print(("ok: " if ok else "not ok: ") + label + ("" if ok else "\n  " + repr(detail)))
+
+
+def fail(message):
+    sys.exit("FAIL: " + message)
+
+
+def first(scopes, xaddrs):
+    return ("<SOAP-ENV:Envelope><SOAP-ENV:Body><wsdd:ProbeMatches><wsdd:ProbeMatch><wsdd:Scopes>" + scopes +
+            "</wsdd:Scopes><wsdd:XAddrs>" + xaddrs + "</wsdd:XAddrs></wsdd:ProbeMatch></wsdd:ProbeMatches>"
+            "</SOAP-ENV:Body></SOAP-ENV:Envelope>")
+
+
+def second(scopes, xaddrs):
+    return ("<s:Envelope><s:Body><d:ProbeMatches><d:ProbeMatch><d:Scopes>" + scopes + "</d:Scopes><d:XAddrs>" +
+            xaddrs + "</d:XAddrs></d:ProbeMatch></d:ProbeMatches></s:Body></s:Envelope>")
+
+
+class Device(threading.Thread):
+    """Answers probe k of each sender (counting from 0) with every (first, text) reply whose first is k or less."""
+
+    def __init__(self, bind, port, replies):
+        super().__init__(daemon=True)
+        self.sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        self.sock.bind((bind, port))
+        self.replies, self.done, self.deadline = replies, threading.Event(), time.monotonic() + 60
+        self.start()
+
+    def run(self):
+        seen = {}
+        while not self.done.is_set() and time.monotonic() < self.deadline:
+            if select.select([self.sock], [], [], 0.05)[0]:
+                _, sender = self.sock.recvfrom(4096)
+                seen[sender] = seen.get(sender, -1) + 1
+                for first_probe, text in self.replies:
+                    if first_probe <= seen[sender]:
+                        self.sock.sendto(text.encode(), sender)
+
+    def close(self):
+        self.done.set()
+        self.join()
+        self.sock.close()
+
+
+def run(*command):
+    return subprocess.run(command, capture_output=True, text=True, timeout=60)
+
+
+def check_usage_error(ptzctl, *args):
+    r = run(ptzctl, "discover", *args)
+    check("usage error: " + " ".join(args), r.returncode == 2 and r.stdout == "", r)
+
+
+def simulate(ptzctl, model, bind):
+    camera = subprocess.Popen([ptzctl, "simulate", "--model", model, "--bind", bind, "--port", "52381"],
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    if not camera.stdout.readline().startswith("listening on"):
+        camera.kill()
+        fail("the simulated camera on " + bind + " did not start")
+    return camera
+
+
+def loopback(ptzctl):
+    # Rows that a faulty parser could turn into a broadcast run in the namespace instead.
+    for args in (["127.0.5.40:"], ["127.0.5"], ["::1"], ["127.0.5.40:0"], ["127.0.5.40:65536"], ["127.0.5.40:1:2"],
+                 ["127.0.5.40", "--to", "127.0.5.41"], ["127.0.5.40", "--verbose"]):
+        check_usage_error(ptzctl, "--to", *args)
+
+    listener = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    listener.bind(("127.0.5.1", 37020))
+    r = run(ptzctl, "discover", "--to", "127.0.5.1:37020")
+    probes = []
+    while select.select([listener], [], [], 0)[0]:
+        probes.append(listener.recv(4096))
+    check("40 probes, each the exact 797-byte Probe", len(PROBE) == 797 and probes == [PROBE] * 40, probes[:1])
+    check("nothing answers: empty list, success", r.returncode == 0 and r.stdout == "", r)
+
+    cam = first(NAME + "CAMX01", "http://127.0.5.41:80/onvif/device_service")
+    searches = [  # label, [(first probe answered, reply)], extra arguments, expected output
+        ("first format with port", [(0, first(NAME + "CAM_A onvif://x/y", "http://192.168.1.20:8080/onvif"))], [],
+         "192.168.1.20\tCAM_A\n"),
+        ("first format without port keeps the whole 20-character piece",
+         [(0, first(NAME + "CAM_A", "http://192.168.1.20/onvif/device_service"))], [], "192.168.1.20/onvif/d\tCAM_A\n"),
+        ("first format name at most 20 characters", [(0, first(NAME + "ABCDEFGHIJKLMNOPQRSTU", "http://1.2.3.5:8/x"))],
+         [], "1.2.3.5\tABCDEFGHIJKLMNOPQRST\n"),
+        ("first format without name scope", [(0, first("onvif://x/y", "http://10.0.0.6:80/x"))], [], "10.0.0.6\t\n"),
+        ("second format without port", [(0, second(NAME + "CAMB01 onvif://x/y", "http://192.168.1.21/onvif"))], [],
+         "192.168.1.21\tCAMB01\n"),
+        ("second format with port keeps the port", [(0, second(NAME + "CAMB01", "http://192.168.1.21:80/onvif"))], [],
+         "192.168.1.21:80\tCAMB01\n"),
+        ("second format name longer than six", [(0, second(NAME + "LONGNAME9", "http://10.0.0.7/x"))], [],
+         "10.0.0.7\tLONGNA\n"),
+        ("second format name shorter than six runs on", [(0, second(NAME + "AB", "http://10.0.0.8/x"))], [],
+         "10.0.0.8\tAB</d:\n"),
+        ("second format without name scope", [(0, second("onvif://x/y", "http://10.0.0.9/x"))], [], "10.0.0.9\t\n"),
+        ("no address marker: dropped", [(0, "<d:Scopes>" + NAME + "NOADDR</d:Scopes>")], [], ""),
+        ("first marker at position 0 is not the first format",
+         [(0, "</wsdd:Scopes><wsdd:XAddrs>http://10.0.0.10:80/x</wsdd:XAddrs>")], [], ""),
+        ("empty address: dropped", [(0, second(NAME + "CAMB01", "http:///onvif"))], [], ""),
+        ("a camera answering every probe is listed once", [(0, cam)], [], "127.0.5.41\tCAMX01\n"),
+        ("--identify keeps the simulated camera", [(0, cam)], ["--identify"], "127.0.5.41\tCAMX01\n"),
+        ("--identify drops a device with no camera", [(0, second(NAME + "NOBODY", "http://127.0.5.43/x"))],
+         ["--identify"], ""),
+        ("two cameras in the order first read",
+         [(2, first(NAME + "ALPHA", "http://10.0.0.3:80/x")), (0, second(NAME + "ZULU01", "http://10.0.0.4/x"))], [],
+         "10.0.0.4\tZULU01\n10.0.0.3\tALPHA\n"),
+        ("a short reply after a long one keeps its own text",
+         [(0, first(NAME + "LONG" + " " * 1200, "http://10.0.0.5:80/x")), (0, second("x", "http://10.0.0.6/x"))], [],
+         "10.0.0.5\tLONG\n10.0.0.6\t\n"),
+    ]
+    simulator = simulate(ptzctl, "QK-WD406P", "127.0.5.41")
+    try:
+        for label, replies, args, expected in searches:
+            device = Device("127.0.5.40", 37040, replies)
+            r = run(ptzctl, "discover", "--to", "127.0.5.40:37040", *args)
+            device.close()
+            check(label, r.returncode == 0 and r.stdout == expected, r)
+    finally:
+        simulator.terminate()
+        simulator.wait(timeout=10)
+
+
+def namespace(ptzctl, dialog_test):
+    netns = lambda: str(os.stat("/proc/self/ns/net").st_ino)  # noqa: E731
+    if "PTZ_HOST_NETNS" not in os.environ:
+        if not (shutil.which("unshare") and shutil.which("ip")) or subprocess.run(["unshare", "-n", "true"]).returncode:
+            fail("cannot make a private network namespace (needs unshare, ip, and root or CAP_SYS_ADMIN)")
+        env = dict(os.environ, PTZ_HOST_NETNS=netns())
+        sys.exit(subprocess.run(["unshare", "-n", "--", sys.executable, *sys.argv], env=env).returncode)
+    # Never broadcast from the machine's own namespace.
+    if netns() == os.environ["PTZ_HOST_NETNS"]:
+        fail("still in the machine's own network namespace")
+    # A veth pair with a default route, so that 255.255.255.255 reaches the devices on port 3702.
+    for command in ("link set lo up", "link add dv0 type veth peer name dv1", "addr add 10.200.0.1/24 dev dv0",
+                    "addr add 10.200.0.2/24 dev dv1", "addr add 10.200.0.3/24 dev dv1",
+                    "addr add 10.200.0.4/24 dev dv1", "link set dv0 up", "link set dv1 up",
+                    "route add default via 10.200.0.2 dev dv0"):
+        if subprocess.run(["ip", *command.split()]).returncode:
+            fail("cannot set up the namespace: ip " + command)
+    check_usage_error(ptzctl, "--to")
+    r = run(ptzctl, "discover", "--help")
+    check("--help warns of the broadcast", r.returncode == 0 and "BROADCAST" in r.stdout and "255.255.255.255" in
+          r.stdout, r)
+
+    # The later devices leave the first probes of each search unanswered, so the order of first replies is fixed.
+    devices = [Device("0.0.0.0", 3702, [(0, first(NAME + "CAM_A onvif://x/y", "http://10.200.0.3:80/x"))]),
+               Device("0.0.0.0", 3702, [(4, second(NAME + "CAMB01xyz", "http://10.200.0.4/x"))]),
+               Device("0.0.0.0", 3702, [(8, first(NAME + "NOCAM", "http://10.200.0.9:80/x"))])]
+    cameras = []
+    try:
+        cameras += [simulate(ptzctl, "QK-H57P", "10.200.0.3"), simulate(ptzctl, "QK-H32P", "10.200.0.4")]
+        cameras_only = "10.200.0.3\tCAM_A\n10.200.0.4\tCAMB01\n"
+        r = run(ptzctl, "discover")
+        check("ptzctl discover lists every device", r.stdout == cameras_only + "10.200.0.9\tNOCAM\n", r)
+        r = run(ptzctl, "discover", "--identify")
+        check("ptzctl discover --identify lists the cameras only", r.stdout == cameras_only, r)
+        r = run(dialog_test, "--search-twice-in-namespace")
+        check("the dialog's table lists the cameras only, once, after two searches", r.stdout == cameras_only, r)
+    finally:
+        for process in cameras:
+            process.terminate()
+        for device in devices:
+            device.close()
+
+
+if sys.argv[1:2] == ["loopback"] and len(sys.argv) == 3:
+    loopback(sys.argv[2])
+elif sys.argv[1:2] == ["namespace"] and len(sys.argv) == 4:
+    namespace(sys.argv[2], sys.argv[3])
+else:
+    fail(__doc__)
+failed = results.count(False)
+print("%d passed, %d failed" % (len(results) - failed, failed))
+sys.exit(1 if failed else 0)
