@@ -1,4 +1,3 @@
-#include "MessageLog.h"
 #include "ORPlusMinusButton.h"
 
 #include <QLineEdit>
@@ -6,252 +5,137 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <climits>
+
 namespace {
 
 // Codes ascend in a different order than the labels sort, so label order and step order differ.
 const QMap<std::string, int> shutter{{"1/30", 3}, {"1/60", 5}, {"1/100", 7}};
+const int none = INT_MIN;
 
-QLineEdit *field(ORPlusMinusButton &w)
+// mode: "list" for the shutter labels, "min:max" for a range. action: "+", "-" or a number for setValue.
+struct Action {
+	QString mode, start, action, shown;
+	int emitted;
+	QString log;
+};
+
+QStringList logged;
+void collect(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
-	return w.findChild<QLineEdit *>("InputEdit");
+	if (type == QtDebugMsg)
+		logged << message;
 }
-QPushButton *plus(ORPlusMinusButton &w)
+
+QStringList enabledParts(ORPlusMinusButton &w)
 {
-	return w.findChild<QPushButton *>("PlusButton");
-}
-QPushButton *minus(ORPlusMinusButton &w)
-{
-	return w.findChild<QPushButton *>("MinusButton");
+	QStringList parts;
+	for (QWidget *part : w.findChildren<QWidget *>(QRegularExpression("InputEdit|PlusButton|MinusButton")))
+		if (part->isEnabled())
+			parts << part->objectName();
+	parts.sort();
+	return parts;
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Action)
 
 class PlusMinusButtonTest : public QObject {
 	Q_OBJECT
 
 private slots:
-	void form();
-	void listStep_data();
-	void listStep();
-	void rangeStep_data();
-	void rangeStep();
-	void setValue_data();
-	void setValue();
-	void valueOf_data();
-	void valueOf();
-	void enabling_data();
-	void enabling();
+	void action_data()
+	{
+		QTest::addColumn<Action>("row");
+		const char *notContained = "The value is not contained in _elements.";
+		QTest::newRow("list, plus inside") << Action{"list", "1/60", "+", "1/100", 7, "key value = 7"};
+		QTest::newRow("list, plus at last")
+			<< Action{"list",  "1/100", "+",
+				  "1/100", none,    "The value is greater than or equal to the size of _elements."};
+		QTest::newRow("list, minus inside") << Action{"list", "1/60", "-", "1/30", 3, ""};
+		QTest::newRow("list, minus at first")
+			<< Action{"list", "1/30", "-", "1/30", none, "The value is littler than or equal to 0."};
+		QTest::newRow("list, plus on empty field") << Action{"list", "", "+", "", none, notContained};
+		QTest::newRow("list, minus on unknown text")
+			<< Action{"list", "1/60 ", "-", "1/60 ", none, notContained};
+		QTest::newRow("range, plus to max") << Action{"0:14", "13", "+", "14", 14, ""};
+		QTest::newRow("range, plus at max")
+			<< Action{"0:14", "14", "+", "14", none, "The value is greater than MaxValue."};
+		QTest::newRow("range, minus to min") << Action{"0:14", "1", "-", "0", 0, ""};
+		QTest::newRow("range, minus at min")
+			<< Action{"-7:7", "-7", "-", "-7", none, "The value is littler than or equal to MinValue(-7)."};
+		// A field outside the range (empty reads as 0) steps onto the nearest bound, never outside it.
+		QTest::newRow("range, plus from below") << Action{"5:10", "", "+", "5", 5, ""};
+		QTest::newRow("range, minus from above") << Action{"5:10", "12", "-", "10", 10, ""};
+		// setValue only shows a value (or refuses it) and never emits.
+		const QString outOfRange = "\nThe value is not in the range(MaxValue and MinValue)";
+		QTest::newRow("set, range inside") << Action{"0:14", "x", "14", "14", none, "value == 14"};
+		QTest::newRow("set, range above") << Action{"0:14", "x", "15", "x", none, "value == 15" + outOfRange};
+		QTest::newRow("set, range below") << Action{"0:14", "x", "-1", "x", none, "value == -1" + outOfRange};
+		QTest::newRow("set, list known code") << Action{"list", "x", "3", "1/30", none, ""};
+		QTest::newRow("set, list unknown code")
+			<< Action{"list", "x", "4", "x", none, "The value cant' be set."};
+	}
+	void action()
+	{
+		QFETCH(Action, row);
+		ORPlusMinusButton w;
+		if (row.mode == "list")
+			w.setElements(shutter);
+		else
+			w.setRange(row.mode.section(':', 0, 0).toInt(), row.mode.section(':', 1, 1).toInt());
+		auto *field = w.findChild<QLineEdit *>("InputEdit");
+		field->setText(row.start);
+		QSignalSpy spy(&w, &ORPlusMinusButton::valueChanged);
+		logged.clear();
+		qInstallMessageHandler(collect);
+		const bool step = row.action == "+" || row.action == "-";
+		bool accepted = true;
+		if (step)
+			QTest::mouseClick(w.findChild<QPushButton *>(row.action == "+" ? "PlusButton" : "MinusButton"),
+					  Qt::LeftButton);
+		else
+			accepted = w.setValue(row.action.toInt());
+		qInstallMessageHandler(nullptr);
+
+		QCOMPARE(logged.join('\n'), row.log);
+		QCOMPARE(field->text(), row.shown);
+		QCOMPARE(accepted, step || row.shown != row.start);
+		QCOMPARE(spy.count(), row.emitted == none ? 0 : 1);
+		if (row.emitted != none) {
+			QCOMPARE(spy.at(0).at(0).toInt(), row.emitted);
+			QCOMPARE(w.valueOf(row.shown), row.emitted);
+		}
+	}
+
+	void enabling_data()
+	{
+		QTest::addColumn<int>("min");
+		QTest::addColumn<int>("max");
+		QTest::addColumn<bool>("stepEnabled");
+		QTest::newRow("equal bounds stay off") << 5 << 5 << true;
+		QTest::newRow("range, steps off") << 0 << 14 << false;
+		QTest::newRow("range, steps on") << 0 << 14 << true;
+	}
+	void enabling()
+	{
+		QFETCH(int, min);
+		QFETCH(int, max);
+		QFETCH(bool, stepEnabled);
+		const QStringList all{"InputEdit", "MinusButton", "PlusButton"}, buttons{"MinusButton", "PlusButton"};
+
+		ORPlusMinusButton w;
+		QCOMPARE(enabledParts(w), buttons);
+		// Holding a button steps repeatedly.
+		for (auto *button : w.findChildren<QPushButton *>())
+			QVERIFY(button->autoRepeat());
+		w.setRange(min, max);
+		QCOMPARE(enabledParts(w), min != max ? all : QStringList());
+		w.setStepEnabled(stepEnabled);
+		QCOMPARE(enabledParts(w), min != max && stepEnabled ? buttons : QStringList());
+	}
 };
-
-void PlusMinusButtonTest::form()
-{
-	ORPlusMinusButton w;
-	QVERIFY(!field(w)->isEnabled());
-	// Holding a button steps repeatedly.
-	QVERIFY(plus(w)->autoRepeat());
-	QVERIFY(minus(w)->autoRepeat());
-}
-
-void PlusMinusButtonTest::listStep_data()
-{
-	QTest::addColumn<QString>("start");
-	QTest::addColumn<bool>("up");
-	QTest::addColumn<QString>("shown");
-	QTest::addColumn<int>("emitted"); // -1: nothing
-	QTest::addColumn<QStringList>("log");
-
-	QTest::newRow("plus inside") << "1/60" << true << "1/100" << 7 << QStringList{"key value = 7"};
-	QTest::newRow("plus at last") << "1/100" << true << "1/100" << -1
-				      << QStringList{"The value is greater than or equal to the size of _elements."};
-	QTest::newRow("minus inside") << "1/60" << false << "1/30" << 3 << QStringList{};
-	QTest::newRow("minus at first") << "1/30" << false << "1/30" << -1
-					<< QStringList{"The value is littler than or equal to 0."};
-	QTest::newRow("plus, field empty")
-		<< "" << true << "" << -1 << QStringList{"The value is not contained in _elements."};
-	QTest::newRow("minus, unknown text")
-		<< "1/60 " << false << "1/60 " << -1 << QStringList{"The value is not contained in _elements."};
-}
-
-void PlusMinusButtonTest::listStep()
-{
-	QFETCH(QString, start);
-	QFETCH(bool, up);
-	QFETCH(QString, shown);
-	QFETCH(int, emitted);
-	QFETCH(QStringList, log);
-
-	ORPlusMinusButton w;
-	w.setElements(shutter);
-	field(w)->setText(start);
-	QSignalSpy spy(&w, &ORPlusMinusButton::valueChanged);
-	MessageLog messages;
-	QTest::mouseClick(up ? plus(w) : minus(w), Qt::LeftButton);
-
-	QCOMPARE(messages.taken(), log);
-	QCOMPARE(field(w)->text(), shown);
-	QCOMPARE(spy.count(), emitted < 0 ? 0 : 1);
-	if (emitted >= 0)
-		QCOMPARE(spy.at(0).at(0).toInt(), emitted);
-}
-
-void PlusMinusButtonTest::rangeStep_data()
-{
-	QTest::addColumn<int>("min");
-	QTest::addColumn<int>("max");
-	QTest::addColumn<QString>("start");
-	QTest::addColumn<bool>("up");
-	QTest::addColumn<QString>("shown");
-	QTest::addColumn<int>("emitted"); // -100: nothing
-	QTest::addColumn<QStringList>("log");
-
-	QTest::newRow("plus to max") << 0 << 14 << "13" << true << "14" << 14 << QStringList{};
-	QTest::newRow("plus at max") << 0 << 14 << "14" << true << "14" << -100
-				     << QStringList{"The value is greater than MaxValue."};
-	QTest::newRow("minus to min") << 0 << 14 << "1" << false << "0" << 0 << QStringList{};
-	QTest::newRow("minus at min") << 0 << 14 << "0" << false << "0" << -100
-				      << QStringList{"The value is littler than or equal to MinValue(0)."};
-	QTest::newRow("negative range, minus at min")
-		<< -7 << 7 << "-7" << false << "-7" << -100
-		<< QStringList{"The value is littler than or equal to MinValue(-7)."};
-	// A field outside the range (empty reads as 0) steps onto the nearest bound, never outside it.
-	QTest::newRow("plus from below the range") << 5 << 10 << "" << true << "5" << 5 << QStringList{};
-	QTest::newRow("minus from above the range") << 5 << 10 << "12" << false << "10" << 10 << QStringList{};
-}
-
-void PlusMinusButtonTest::rangeStep()
-{
-	QFETCH(int, min);
-	QFETCH(int, max);
-	QFETCH(QString, start);
-	QFETCH(bool, up);
-	QFETCH(QString, shown);
-	QFETCH(int, emitted);
-	QFETCH(QStringList, log);
-
-	ORPlusMinusButton w;
-	w.setRange(min, max);
-	field(w)->setText(start);
-	QSignalSpy spy(&w, &ORPlusMinusButton::valueChanged);
-	MessageLog messages;
-	QTest::mouseClick(up ? plus(w) : minus(w), Qt::LeftButton);
-
-	QCOMPARE(messages.taken(), log);
-	QCOMPARE(field(w)->text(), shown);
-	QCOMPARE(spy.count(), emitted == -100 ? 0 : 1);
-	if (emitted != -100)
-		QCOMPARE(spy.at(0).at(0).toInt(), emitted);
-}
-
-void PlusMinusButtonTest::setValue_data()
-{
-	QTest::addColumn<bool>("rangeMode");
-	QTest::addColumn<int>("value");
-	QTest::addColumn<bool>("accepted");
-	QTest::addColumn<QString>("shown"); // the field starts as "before"
-	QTest::addColumn<QStringList>("log");
-
-	QTest::newRow("range, inside") << true << 14 << true << "14" << QStringList{"value == 14"};
-	QTest::newRow("range, above") << true << 15 << false << "before"
-				      << QStringList{"value == 15",
-						     "The value is not in the range(MaxValue and MinValue)"};
-	QTest::newRow("range, below") << true << -1 << false << "before"
-				      << QStringList{"value == -1",
-						     "The value is not in the range(MaxValue and MinValue)"};
-	QTest::newRow("list, known code") << false << 3 << true << "1/30" << QStringList{};
-	QTest::newRow("list, unknown code")
-		<< false << 4 << false << "before" << QStringList{"The value cant' be set."};
-}
-
-void PlusMinusButtonTest::setValue()
-{
-	QFETCH(bool, rangeMode);
-	QFETCH(int, value);
-	QFETCH(bool, accepted);
-	QFETCH(QString, shown);
-	QFETCH(QStringList, log);
-
-	ORPlusMinusButton w;
-	if (rangeMode)
-		w.setRange(0, 14);
-	else
-		w.setElements(shutter);
-	field(w)->setText("before");
-	QSignalSpy spy(&w, &ORPlusMinusButton::valueChanged);
-	MessageLog messages;
-
-	QCOMPARE(w.setValue(value), accepted);
-	QCOMPARE(messages.taken(), log);
-	QCOMPARE(field(w)->text(), shown);
-	QCOMPARE(spy.count(), 0);
-}
-
-void PlusMinusButtonTest::valueOf_data()
-{
-	QTest::addColumn<bool>("rangeMode");
-	QTest::addColumn<QString>("fieldText");
-	QTest::addColumn<QString>("label");
-	QTest::addColumn<int>("expected");
-
-	QTest::newRow("list, known") << false << ""
-				     << "1/30" << 3;
-	QTest::newRow("list, unknown") << false << ""
-				       << "1/25" << -1;
-	QTest::newRow("list, ignores field") << false << "1/60"
-					     << "1/100" << 7;
-	QTest::newRow("range, field number") << true << "9"
-					     << "1/30" << 9;
-	QTest::newRow("range, field no number") << true << "abc"
-						<< "" << 0;
-}
-
-void PlusMinusButtonTest::valueOf()
-{
-	QFETCH(bool, rangeMode);
-	QFETCH(QString, fieldText);
-	QFETCH(QString, label);
-	QFETCH(int, expected);
-
-	ORPlusMinusButton w;
-	if (rangeMode)
-		w.setRange(0, 14);
-	else
-		w.setElements(shutter);
-	field(w)->setText(fieldText);
-	QCOMPARE(w.valueOf(label), expected);
-}
-
-void PlusMinusButtonTest::enabling_data()
-{
-	QTest::addColumn<int>("min");
-	QTest::addColumn<int>("max");
-	QTest::addColumn<bool>("rangeEnabled"); // field and buttons after setRange
-	QTest::addColumn<bool>("stepEnabled");  // argument of setStepEnabled
-	QTest::addColumn<bool>("buttonsAfter");
-
-	QTest::newRow("equal bounds stay off") << 5 << 5 << false << true << false;
-	QTest::newRow("range, steps off") << 0 << 14 << true << false << false;
-	QTest::newRow("range, steps on") << 0 << 14 << true << true << true;
-}
-
-void PlusMinusButtonTest::enabling()
-{
-	QFETCH(int, min);
-	QFETCH(int, max);
-	QFETCH(bool, rangeEnabled);
-	QFETCH(bool, stepEnabled);
-	QFETCH(bool, buttonsAfter);
-
-	ORPlusMinusButton w;
-	w.setRange(min, max);
-	QCOMPARE(field(w)->isEnabled(), rangeEnabled);
-	QCOMPARE(plus(w)->isEnabled(), rangeEnabled);
-	QCOMPARE(minus(w)->isEnabled(), rangeEnabled);
-
-	w.setStepEnabled(stepEnabled);
-	QVERIFY(!field(w)->isEnabled());
-	QCOMPARE(plus(w)->isEnabled(), buttonsAfter);
-	QCOMPARE(minus(w)->isEnabled(), buttonsAfter);
-}
 
 QTEST_MAIN(PlusMinusButtonTest)
 #include "PlusMinusButtonTest.moc"

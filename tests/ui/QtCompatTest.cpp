@@ -22,9 +22,7 @@ void QtCompatTest::exactMatch_data()
 	QTest::addColumn<bool>("matches");
 
 	QTest::newRow("address") << ipv4 << "192.168.1.10" << true;
-	QTest::newRow("leading zeros") << ipv4 << "192.168.001.010" << true;
 	QTest::newRow("octet above 255") << ipv4 << "192.168.1.256" << false;
-	QTest::newRow("three octets") << ipv4 << "192.168.1" << false;
 	QTest::newRow("trailing space") << ipv4 << "192.168.1.10 " << false;
 	QTest::newRow("inside longer text") << ipv4 << "x192.168.1.10" << false;
 	QTest::newRow("case-sensitive") << "abc"

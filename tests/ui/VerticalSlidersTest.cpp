@@ -6,35 +6,51 @@
 #include <QSlider>
 #include <QtTest>
 
-#include <memory>
-
 namespace {
 
-// The two widgets share their slider behaviour; the tests reach both through these.
-struct SliderWidget {
-	std::unique_ptr<QWidget> widget;
-	QSlider *slider;
-	std::function<void(int, int)> setRange;
-	std::function<void(int)> setValue;
-};
-
-SliderWidget makeSliderWidget(bool zoom)
+// Both widgets share their button and slider behaviour; these run the same checks on either.
+template <class Widget>
+void checkPress(const QString &prefix, int plusType, int minusType)
 {
-	SliderWidget s;
-	if (zoom) {
-		auto *w = new ORZoomVerticalSlider;
-		s.widget.reset(w);
-		s.slider = w->findChild<QSlider *>("ZoomSlider");
-		s.setRange = [w](int min, int max) { w->setRange(min, max); };
-		s.setValue = [w](int value) { w->setValue(value); };
-	} else {
-		auto *w = new ORFocusVerticalSlider;
-		s.widget.reset(w);
-		s.slider = w->findChild<QSlider *>("FocusSlider");
-		s.setRange = [w](int min, int max) { w->setRange(min, max); };
-		s.setValue = [w](int value) { w->setValue(value); };
+	Widget w;
+	QSignalSpy started(&w, &Widget::started);
+	QSignalSpy stopped(&w, &Widget::stopped);
+	for (const char *name : {"PlusButton", "MinusButton"}) {
+		auto *button = w.template findChild<QPushButton *>(prefix + name);
+		QTest::mousePress(button, Qt::LeftButton);
+		QCOMPARE(stopped.count(), started.count() - 1);
+		QTest::mouseRelease(button, Qt::LeftButton);
+		QCOMPARE(stopped.count(), started.count());
 	}
-	return s;
+	QCOMPARE(started.count(), 2);
+	QCOMPARE(started.at(0).at(0).toInt(), plusType);
+	QCOMPARE(started.at(1).at(0).toInt(), minusType);
+}
+
+template <class Widget>
+void checkValue(const char *sliderName, int min, int max, int value, int shown, bool emits)
+{
+	Widget w;
+	auto *slider = w.template findChild<QSlider *>(sliderName);
+	w.setRange(min, max);
+	w.setValue(10);
+	QSignalSpy spy(&w, &Widget::valueChanged);
+
+	w.setValue(value);
+	QCOMPARE(slider->minimum(), min);
+	QCOMPARE(slider->maximum(), qMax(min, max));
+	QCOMPARE(slider->value(), shown);
+	QCOMPARE(spy.count(), emits ? 1 : 0);
+	if (emits)
+		QCOMPARE(spy.at(0).at(0).toInt(), shown);
+}
+
+// How many of the three manual focus controls are enabled.
+int manualEnabled(ORFocusVerticalSlider &focus)
+{
+	return focus.findChild<QPushButton *>("FocusPlusButton")->isEnabled() +
+	       focus.findChild<QPushButton *>("FocusMinusButton")->isEnabled() +
+	       focus.findChild<QSlider *>("FocusSlider")->isEnabled();
 }
 
 } // namespace
@@ -43,162 +59,67 @@ class VerticalSlidersTest : public QObject {
 	Q_OBJECT
 
 private slots:
-	void pressAndRelease_data();
-	void pressAndRelease();
-	void sliderValue_data();
-	void sliderValue();
-	void rangeMinAboveMax_data();
-	void rangeMinAboveMax();
-	void afToggle();
-	void setMode_data();
-	void setMode();
-};
-
-void VerticalSlidersTest::pressAndRelease_data()
-{
-	QTest::addColumn<QString>("button");
-	QTest::addColumn<int>("type");
-
-	QTest::newRow("zoom plus") << "ZoomPlusButton" << int(ZoomPlus);
-	QTest::newRow("zoom minus") << "ZoomMinusButton" << int(ZoomMinus);
-	QTest::newRow("focus plus") << "FocusPlusButton" << int(FocusPlus);
-	QTest::newRow("focus minus") << "FocusMinusButton" << int(FocusMinus);
-}
-
-void VerticalSlidersTest::pressAndRelease()
-{
-	QFETCH(QString, button);
-	QFETCH(int, type);
-
-	ORZoomVerticalSlider zoom;
-	ORFocusVerticalSlider focus;
-	const bool isZoom = button.startsWith("Zoom");
-	QWidget *widget = isZoom ? static_cast<QWidget *>(&zoom) : &focus;
-	auto *pushButton = widget->findChild<QPushButton *>(button);
-	QVERIFY(pushButton);
-	QVERIFY(!pushButton->autoRepeat());
-
-	std::unique_ptr<QSignalSpy> started(isZoom ? new QSignalSpy(&zoom, &ORZoomVerticalSlider::started)
-						   : new QSignalSpy(&focus, &ORFocusVerticalSlider::started));
-	std::unique_ptr<QSignalSpy> stopped(isZoom ? new QSignalSpy(&zoom, &ORZoomVerticalSlider::stopped)
-						   : new QSignalSpy(&focus, &ORFocusVerticalSlider::stopped));
-
-	QTest::mousePress(pushButton, Qt::LeftButton);
-	QCOMPARE(started->count(), 1);
-	QCOMPARE(started->at(0).at(0).toInt(), type);
-	QCOMPARE(stopped->count(), 0);
-
-	QTest::mouseRelease(pushButton, Qt::LeftButton);
-	QCOMPARE(started->count(), 1);
-	QCOMPARE(stopped->count(), 1);
-}
-
-void VerticalSlidersTest::sliderValue_data()
-{
-	QTest::addColumn<bool>("zoom");
-	QTest::addColumn<int>("value");
-	QTest::addColumn<int>("shown");
-	QTest::addColumn<bool>("emits");
-
-	for (bool zoom : {true, false}) {
-		const char *name = zoom ? "zoom" : "focus";
-		QTest::addRow("%s, new value", name) << zoom << 50 << 50 << true;
-		QTest::addRow("%s, same value", name) << zoom << 10 << 10 << false;
-		QTest::addRow("%s, above range", name) << zoom << 200 << 100 << true;
-		QTest::addRow("%s, below range", name) << zoom << -5 << 0 << true;
+	void pressAndRelease()
+	{
+		checkPress<ORZoomVerticalSlider>("Zoom", ZoomPlus, ZoomMinus);
+		if (!QTest::currentTestFailed())
+			checkPress<ORFocusVerticalSlider>("Focus", FocusPlus, FocusMinus);
 	}
-}
 
-void VerticalSlidersTest::sliderValue()
-{
-	QFETCH(bool, zoom);
-	QFETCH(int, value);
-	QFETCH(int, shown);
-	QFETCH(bool, emits);
+	void sliderValue_data()
+	{
+		for (const char *column : {"min", "max", "value", "shown"})
+			QTest::addColumn<int>(column);
+		QTest::addColumn<bool>("emits");
+		QTest::newRow("new value") << 0 << 100 << 50 << 50 << true;
+		QTest::newRow("same value") << 0 << 100 << 10 << 10 << false;
+		QTest::newRow("above range") << 0 << 100 << 200 << 100 << true;
+		QTest::newRow("below range") << 0 << 100 << -5 << 0 << true;
+		QTest::newRow("min above max collapses to min") << 50 << 20 << 30 << 50 << false;
+	}
+	void sliderValue()
+	{
+		QFETCH(int, min);
+		QFETCH(int, max);
+		QFETCH(int, value);
+		QFETCH(int, shown);
+		QFETCH(bool, emits);
+		checkValue<ORZoomVerticalSlider>("ZoomSlider", min, max, value, shown, emits);
+		if (!QTest::currentTestFailed())
+			checkValue<ORFocusVerticalSlider>("FocusSlider", min, max, value, shown, emits);
+	}
 
-	SliderWidget s = makeSliderWidget(zoom);
-	s.setRange(0, 100);
-	s.setValue(10);
-	std::unique_ptr<QSignalSpy> spy(zoom ? new QSignalSpy(static_cast<ORZoomVerticalSlider *>(s.widget.get()),
-							      &ORZoomVerticalSlider::valueChanged)
-					     : new QSignalSpy(static_cast<ORFocusVerticalSlider *>(s.widget.get()),
-							      &ORFocusVerticalSlider::valueChanged));
+	// setMode shows the camera's mode: it neither moves the AF button nor emits. A click on AF then flips the mode.
+	void afMode_data()
+	{
+		QTest::addColumn<bool>("afChecked");
+		QTest::addColumn<int>("mode");
+		QTest::addColumn<bool>("manual");
+		QTest::newRow("auto, AF unchecked") << false << int(AutoFocus) << false;
+		QTest::newRow("manual, AF checked") << true << int(ManualFocus) << true;
+		QTest::newRow("unknown mode changes nothing") << true << 7 << false;
+	}
+	void afMode()
+	{
+		QFETCH(bool, afChecked);
+		QFETCH(int, mode);
+		QFETCH(bool, manual);
 
-	s.setValue(value);
-	QCOMPARE(s.slider->value(), shown);
-	QCOMPARE(spy->count(), emits ? 1 : 0);
-	if (emits)
-		QCOMPARE(spy->at(0).at(0).toInt(), shown);
-}
+		ORFocusVerticalSlider focus;
+		auto *af = focus.findChild<QPushButton *>("AFButton");
+		af->setChecked(afChecked);
+		QSignalSpy spy(&focus, &ORFocusVerticalSlider::modeChanged);
+		focus.setMode(static_cast<AFMode>(mode));
+		QCOMPARE(af->isChecked(), afChecked);
+		QCOMPARE(spy.count(), 0);
+		QCOMPARE(manualEnabled(focus), manual ? 3 : 0);
 
-void VerticalSlidersTest::rangeMinAboveMax_data()
-{
-	QTest::addColumn<bool>("zoom");
-	QTest::newRow("zoom") << true;
-	QTest::newRow("focus") << false;
-}
-
-void VerticalSlidersTest::rangeMinAboveMax()
-{
-	QFETCH(bool, zoom);
-	SliderWidget s = makeSliderWidget(zoom);
-	s.setRange(50, 20);
-	QCOMPARE(s.slider->minimum(), 50);
-	QCOMPARE(s.slider->maximum(), 50);
-}
-
-void VerticalSlidersTest::afToggle()
-{
-	ORFocusVerticalSlider focus;
-	auto *af = focus.findChild<QPushButton *>("AFButton");
-	auto *plus = focus.findChild<QPushButton *>("FocusPlusButton");
-	auto *minus = focus.findChild<QPushButton *>("FocusMinusButton");
-	auto *slider = focus.findChild<QSlider *>("FocusSlider");
-	QVERIFY(af->isCheckable());
-	QVERIFY(!af->isChecked());
-	QSignalSpy spy(&focus, &ORFocusVerticalSlider::modeChanged);
-
-	QTest::mouseClick(af, Qt::LeftButton);
-	QVERIFY(af->isChecked());
-	QVERIFY(!plus->isEnabled() && !minus->isEnabled() && !slider->isEnabled());
-	QCOMPARE(spy.count(), 1);
-	QCOMPARE(spy.at(0).at(0).value<AFMode>(), AutoFocus);
-
-	QTest::mouseClick(af, Qt::LeftButton);
-	QVERIFY(plus->isEnabled() && minus->isEnabled() && slider->isEnabled());
-	QCOMPARE(spy.count(), 2);
-	QCOMPARE(spy.at(1).at(0).value<AFMode>(), ManualFocus);
-}
-
-void VerticalSlidersTest::setMode_data()
-{
-	QTest::addColumn<bool>("afChecked");
-	QTest::addColumn<int>("mode");
-	QTest::addColumn<bool>("manualEnabled");
-
-	QTest::newRow("auto, AF unchecked") << false << int(AutoFocus) << false;
-	QTest::newRow("manual, AF checked") << true << int(ManualFocus) << true;
-	QTest::newRow("unknown mode changes nothing") << true << 7 << false;
-}
-
-void VerticalSlidersTest::setMode()
-{
-	QFETCH(bool, afChecked);
-	QFETCH(int, mode);
-	QFETCH(bool, manualEnabled);
-
-	ORFocusVerticalSlider focus;
-	auto *af = focus.findChild<QPushButton *>("AFButton");
-	af->setChecked(afChecked);
-	QSignalSpy spy(&focus, &ORFocusVerticalSlider::modeChanged);
-
-	focus.setMode(static_cast<AFMode>(mode));
-	QCOMPARE(af->isChecked(), afChecked);
-	QCOMPARE(spy.count(), 0);
-	QCOMPARE(focus.findChild<QPushButton *>("FocusPlusButton")->isEnabled(), manualEnabled);
-	QCOMPARE(focus.findChild<QPushButton *>("FocusMinusButton")->isEnabled(), manualEnabled);
-	QCOMPARE(focus.findChild<QSlider *>("FocusSlider")->isEnabled(), manualEnabled);
-}
+		QTest::mouseClick(af, Qt::LeftButton);
+		QCOMPARE(spy.count(), 1);
+		QCOMPARE(spy.at(0).at(0).value<AFMode>(), afChecked ? ManualFocus : AutoFocus);
+		QCOMPARE(manualEnabled(focus), afChecked ? 3 : 0);
+	}
+};
 
 QTEST_MAIN(VerticalSlidersTest)
 #include "VerticalSlidersTest.moc"
