@@ -3,13 +3,16 @@
 Every script runs in a private network namespace, so the bridge can use its real ports (TCP 55260, UDP 52381)
 without colliding with anything else on the machine, and every datagram stays inside the namespace.
 """
+import argparse
 import json
 import os
 import shutil
 import socket
 import subprocess
+import struct
 import sys
 import threading
+import unittest
 
 BRIDGE_PORT = 55260
 VISCA_PORT = 52381
@@ -37,24 +40,21 @@ def enter_private_network():
 
 
 class Bridge:
-    """A `ptzctl bridge` (or other ptzctl command) process; its Qt log lines (stderr, without the library's
-    "[time] [...]" lines) are collected in `log`."""
+    """A `ptzctl bridge` process; its Qt log lines (stderr without the library's "[time] [...]" lines) go to `log`."""
 
-    def __init__(self, ptzctl, *args, command="bridge", ready="ptzctl bridge: listening"):
-        self.ready_prefix = ready
-        self.proc = subprocess.Popen([ptzctl, command, *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+    def __init__(self, ptzctl, *args):
+        self.proc = subprocess.Popen([ptzctl, "bridge", *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                      text=True)
         self.log = []
         self.changed = threading.Condition()
         self.ready = threading.Event()
-        self.readers = [threading.Thread(target=self._read_stderr, daemon=True),
-                        threading.Thread(target=self._read_stdout, daemon=True)]
+        self.readers = [threading.Thread(target=read, daemon=True) for read in (self._read_stderr, self._read_stdout)]
         for reader in self.readers:
             reader.start()
 
     def _read_stdout(self):
         for line in self.proc.stdout:
-            if line.startswith(self.ready_prefix):
+            if line.startswith("ptzctl bridge: listening"):
                 self.ready.set()
 
     def _read_stderr(self):
@@ -92,34 +92,29 @@ class Bridge:
         self.proc.stderr.close()
 
 
-class Peer:
+class Peer(socket.socket):
     """A UDP camera stand-in on ADDRESS:52381."""
 
-    def __init__(self, address, port=VISCA_PORT):
-        self.address = address
-        self.sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-        self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        self.sock.bind((address, port))
-        self.sock.settimeout(HANG_GUARD)
+    def __init__(self, address):
+        super().__init__(socket.AF_INET, socket.SOCK_DGRAM)
+        self.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        self.bind((address, VISCA_PORT))
+        self.settimeout(HANG_GUARD)
 
     def receive(self):
-        return self.sock.recvfrom(65536)
+        return self.recvfrom(65536)
 
     def pending(self):
-        self.sock.setblocking(False)
+        self.setblocking(False)
         try:
-            return self.sock.recvfrom(65536)
+            return self.recvfrom(65536)
         except BlockingIOError:
             return None
         finally:
-            self.sock.settimeout(HANG_GUARD)
+            self.settimeout(HANG_GUARD)
 
-    def answer(self, to, *payloads):
-        for p in payloads:
-            self.sock.sendto(bytes(p), to)
-
-    def close(self):
-        self.sock.close()
+    def answer(self, to, data):
+        self.sendto(bytes(data), to)
 
 
 def connect(origin=None):
@@ -135,3 +130,43 @@ def request(ip, data, port=VISCA_PORT):
 def reply(ip, data, port=VISCA_PORT):
     """The bridge's compact reply text."""
     return json.dumps({"data": list(data), "ip": ip, "port": port}, separators=(",", ":"))
+
+
+def close_code(ws):
+    opcode, payload = ws.recv_data(control_frame=True)
+    return struct.unpack("!H", payload[:2])[0] if opcode == websocket.ABNF.OPCODE_CLOSE else None
+
+
+PTZCTL = None  # set by main()
+
+
+class BridgeTest(unittest.TestCase):
+    """Bridges, peers and clients made here are closed when the test ends."""
+
+    def start(self, *args, ready=True):
+        bridge = Bridge(PTZCTL, *args)
+        self.addCleanup(bridge.close)
+        if ready:
+            bridge.wait_ready()
+        return bridge
+
+    def peer(self, address):
+        p = Peer(address)
+        self.addCleanup(p.close)
+        return p
+
+    def connect(self, origin=None):
+        ws = connect(origin)
+        self.addCleanup(ws.close)
+        return ws
+
+
+def main():
+    """Runs the calling test script: `--ptzctl PATH` plus unittest's own arguments, in a private namespace."""
+    global PTZCTL
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--ptzctl", required=True)
+    args, rest = parser.parse_known_args()
+    PTZCTL = args.ptzctl
+    enter_private_network()
+    unittest.main(module="__main__", argv=[sys.argv[0]] + rest, verbosity=2)
