@@ -18,24 +18,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QVector>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
 class TestPanel : public MainDialog {
 public:
 	TestPanel() : MainDialog(nullptr) {}
-	using MainDialog::setCameraPort;
 	using MainDialog::setLinkCheckInterval;
 
-	template <typename T>
-	T *child(const char *name) const
-	{
-		return findChild<T *>(QString::fromUtf8(name));
-	}
-	QPushButton *button(const char *name) const { return child<QPushButton>(name); }
-
+	QPushButton *button(const QString &name) const { return findChild<QPushButton *>(name); }
 	QAction *action(const QString &text) const
 	{
 		for (QAction *candidate : findChildren<QAction *>()) {
@@ -44,16 +39,20 @@ public:
 		}
 		return nullptr;
 	}
-
 	QList<QPushButton *> checkedSlots() const
 	{
 		QList<QPushButton *> checked;
 		for (int n = 1; n <= 8; ++n) {
-			QPushButton *slot = button(QString("Camera%1Button").arg(n).toUtf8().constData());
-			if (slot->isChecked())
-				checked << slot;
+			if (button(QString("Camera%1Button").arg(n))->isChecked())
+				checked << button(QString("Camera%1Button").arg(n));
 		}
 		return checked;
+	}
+	// The camera area, the advanced frame and the limit entry go with the connection.
+	QVector<bool> controlStates() const
+	{
+		return {findChild<QWidget *>("CameraControlBox")->isEnabled(),
+			findChild<QWidget *>("AdvanceFrame")->isEnabled(), action("PanTiltLimit")->isEnabled()};
 	}
 };
 
@@ -91,19 +90,26 @@ inline void writeSettings(const QJsonObject &settings)
 	Utils::writeJsonFile(settings, Utils::settingsDirectory());
 }
 
-inline std::unique_ptr<CameraSimulator> startCamera(const std::string &model, const std::string &ip,
-						    bool silent = false)
+using StateTweak = std::function<void(CameraSimulator::State &)>;
+
+inline std::unique_ptr<CameraSimulator> startCamera(const QString &model, const QString &ip, bool silent = false,
+						    const StateTweak &tweak = {})
 {
 	CameraSimulator::Options options;
-	options.model = model;
-	options.bindAddress = ip;
+	options.model = model.toStdString();
+	options.bindAddress = ip.toStdString();
 	options.port = 52381;
 	options.silent = silent;
 	auto camera = std::make_unique<CameraSimulator>(options);
 	if (!camera->start()) {
-		std::fprintf(stderr, "simulated camera %s on %s did not start: %s\n", model.c_str(), ip.c_str(),
+		std::fprintf(stderr, "simulated camera %s on %s did not start: %s\n", qPrintable(model), qPrintable(ip),
 			     camera->errorString().c_str());
 		return nullptr;
+	}
+	if (tweak) {
+		CameraSimulator::State state = camera->state();
+		tweak(state);
+		camera->setState(state);
 	}
 	return camera;
 }
@@ -114,8 +120,57 @@ inline void connectSlot(TestPanel &panel, int slot, const QString &ip)
 	QJsonObject settings = readSettings();
 	settings[QString("Camera%1IP").arg(slot)] = ip;
 	writeSettings(settings);
-	QTest::mouseClick(panel.button(QString("Camera%1Button").arg(slot).toUtf8().constData()), Qt::LeftButton);
+	QTest::mouseClick(panel.button(QString("Camera%1Button").arg(slot)), Qt::LeftButton);
 }
+
+// A shown panel connected in slot 1 to one simulated camera; warning boxes are closed and counted. What the
+// camera got while connecting is kept apart.
+struct Rig {
+	std::unique_ptr<CameraSimulator> camera;
+	std::unique_ptr<TestPanel> panel;
+	std::unique_ptr<WarningCloser> warnings;
+	QString ip;
+	QString model;
+	QList<QByteArray> atConnect;
+
+	// Uses the panel and warning closer already set, if any.
+	bool up(const QString &cameraModel, const QString &address, const StateTweak &tweak = {})
+	{
+		ip = address;
+		model = cameraModel;
+		camera = startCamera(model, ip, false, tweak);
+		if (!camera)
+			return false;
+		if (!panel)
+			panel = std::make_unique<TestPanel>();
+		panel->show();
+		if (!warnings)
+			warnings = std::make_unique<WarningCloser>();
+		connectSlot(*panel, 1, ip);
+		atConnect = camera->payloads();
+		camera->clear();
+		return panel->button("Camera1Button")->isChecked();
+	}
+	QString prefix() const { return ip + model; }
+	QStringList sent() const
+	{
+		QStringList out;
+		for (const QByteArray &payload : camera->payloads())
+			out << QString::fromLatin1(payload.toHex(' '));
+		return out;
+	}
+	template <typename T>
+	T *child(const QString &name) const
+	{
+		return panel->findChild<T *>(name);
+	}
+	QPushButton *button(const QString &name) const { return panel->button(name); }
+	void click(const QString &name) const
+	{
+		QTest::mousePress(button(name), Qt::LeftButton);
+		QTest::mouseRelease(button(name), Qt::LeftButton);
+	}
+};
 
 // Settings in a temporary folder, libobs started for the hotkeys, widgets off screen.
 #define PANEL_TEST_MAIN(TestClass)                                                                                     \
