@@ -18,9 +18,13 @@ int enabledEdits(PanTiltLimitSettingDialog &dialog)
 	return enabled;
 }
 
-QPair<int, int> sent(const QSignalSpy &spy, int i)
+// Every triggered signal as "type=value".
+QString sent(const QSignalSpy &spy)
 {
-	return {spy.at(i).at(0).toInt(), spy.at(i).at(1).toInt()};
+	QStringList calls;
+	for (const QList<QVariant> &call : spy)
+		calls << QString("%1=%2").arg(call.at(0).toInt()).arg(call.at(1).toInt());
+	return calls.join(' ');
 }
 
 struct Entry {
@@ -61,9 +65,7 @@ private slots:
 		QCOMPARE(enabledEdits(dialog), controlsFields ? 4 : 0);
 		QTest::mouseClick(toggle, Qt::LeftButton);
 		QCOMPARE(enabledEdits(dialog), 0);
-		QCOMPARE(spy.count(), 2);
-		QCOMPARE(sent(spy, 0), qMakePair(type, 1));
-		QCOMPARE(sent(spy, 1), qMakePair(type, 0));
+		QCOMPARE(sent(spy), QString("%1=1 %1=0").arg(type));
 	}
 
 	// The validators refuse the keystroke that would leave the range; Return sends what the field shows.
@@ -95,11 +97,9 @@ private slots:
 
 		QTest::keyClicks(field, row.typed);
 		QCOMPARE(field->text(), row.shown);
-		QCOMPARE(spy.count(), 0); // typing alone sends nothing
+		QCOMPARE(sent(spy), QString()); // typing alone sends nothing
 		QTest::keyClick(field, Qt::Key_Return);
-		QCOMPARE(spy.count(), row.sends ? 1 : 0);
-		if (row.sends)
-			QCOMPARE(sent(spy, 0), qMakePair(int(row.type), row.shown.toInt()));
+		QCOMPARE(sent(spy), row.sends ? QString("%1=%2").arg(row.type).arg(row.shown) : QString());
 	}
 
 	void setLimitsShowsTextsAsGiven()
@@ -110,7 +110,7 @@ private slots:
 		dialog.setLimits(texts[0], texts[1], texts[2], texts[3]);
 		for (int i = 0; i < edits.size(); ++i)
 			QCOMPARE(dialog.findChild<QLineEdit *>(edits[i])->text(), texts[i]);
-		QCOMPARE(spy.count(), 0);
+		QCOMPARE(sent(spy), QString());
 	}
 
 	void speedCompDisabled()
@@ -121,11 +121,9 @@ private slots:
 		dialog.setSpeedCompEnabled(false);
 		QTest::mouseClick(button, Qt::LeftButton);
 		QVERIFY(!button->isChecked());
-		QCOMPARE(spy.count(), 0);
-
 		dialog.setSpeedCompEnabled(true);
 		QTest::mouseClick(button, Qt::LeftButton);
-		QCOMPARE(spy.count(), 1);
+		QCOMPARE(sent(spy), QString("%1=1").arg(PTZSpeedComp));
 	}
 };
 
