@@ -1,52 +1,10 @@
 #include "LinkTestSupport.h"
 
-#include <QtGlobal>
+#include <QCoreApplication>
 
-#include <cctype>
-#include <mutex>
+#include <gtest/gtest.h>
 
-namespace {
-
-std::mutex logMutex;
-QStringList logLines;
-
-void handler(QtMsgType, const QMessageLogContext &, const QString &message)
-{
-	std::lock_guard<std::mutex> lock(logMutex);
-	logLines.append(message);
-}
-
-} // namespace
-
-void LogCapture::install()
-{
-	qInstallMessageHandler(handler);
-}
-
-void LogCapture::clear()
-{
-	std::lock_guard<std::mutex> lock(logMutex);
-	logLines.clear();
-}
-
-QStringList LogCapture::messages()
-{
-	std::lock_guard<std::mutex> lock(logMutex);
-	return logLines;
-}
-
-int LogCapture::count(const QString &message)
-{
-	return messages().count(message);
-}
-
-std::string testName(const char *text)
-{
-	std::string name;
-	for (const char *p = text; *p; p++)
-		name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : (*p == '-' ? 'm' : '_');
-	return name;
-}
+QStringList logged;
 
 CameraSimulator::Options simulatorOptions(const char *address, const std::string &model)
 {
@@ -65,4 +23,14 @@ QByteArray hexBytes(const char *spaced)
 QString hexText(const QByteArray &bytes)
 {
 	return QString::fromLatin1(bytes.toHex(' ')).toUpper();
+}
+
+int main(int argc, char **argv)
+{
+	QCoreApplication app(argc, argv);
+	::testing::InitGoogleTest(&argc, argv);
+	// The links log on the test thread only; the simulator does not log through Qt.
+	qInstallMessageHandler(
+		[](QtMsgType, const QMessageLogContext &, const QString &message) { logged << message; });
+	return RUN_ALL_TESTS();
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "CameraSimulator.h"
-#include "viscaIpModule.h"
+#include "H32PViscaIPModule.h"
+#include "JS4ViscaIPModule.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,17 +11,10 @@
 #include <memory>
 #include <string>
 
-// Debug messages of the code under test, captured by the handler that main() installs.
-namespace LogCapture {
-void install();
-void clear();
-QStringList messages();
-int count(const QString &message);
-} // namespace LogCapture
+extern QStringList logged; // debug messages of the code under test, gathered by main()'s handler
 
 QByteArray hexBytes(const char *spaced);  // "01 00 0a" -> bytes
 QString hexText(const QByteArray &bytes); // bytes -> "01 00 0A"
-std::string testName(const char *text);   // a GoogleTest-safe name
 CameraSimulator::Options simulatorOptions(const char *address, const std::string &model = "QK-H57P");
 
 // A link whose camera address is set without the address-set probe, so its first packet is number 1.
@@ -36,4 +30,13 @@ std::unique_ptr<viscaIpModule> aimed(const char *ip, int port)
 	auto link = std::make_unique<AimedLink<Link>>();
 	link->aim(QString::fromLatin1(ip), port);
 	return link;
+}
+
+enum Family { Plain, H32P, JS4 };
+
+inline std::unique_ptr<viscaIpModule> aimed(Family family, const char *ip, int port)
+{
+	return family == H32P  ? aimed<H32PViscaIPModule>(ip, port)
+	       : family == JS4 ? aimed<JS4ViscaIPModule>(ip, port)
+			       : aimed<viscaIpModule>(ip, port);
 }

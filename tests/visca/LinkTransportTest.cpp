@@ -1,5 +1,4 @@
-// Sequence numbers, reply checks, repeats, time-outs and the probes.
-#include "JS4ViscaIPModule.h"
+// Reply checks, repeats, time-outs, the probes and the simulator's fault options.
 #include "LinkOperations.h"
 #include "LinkTestSupport.h"
 
@@ -10,9 +9,10 @@
 namespace {
 
 const char address[] = "127.0.1.20";
-using Change = std::function<void(CameraSimulator::Options &)>;
+const char miss[] = "check count number Error!!";
 
 // A camera on the suite's address with some options changed.
+using Change = std::function<void(CameraSimulator::Options &)>;
 std::unique_ptr<CameraSimulator> camera(const Change &change = {}, const std::string &model = "QK-H57P")
 {
 	CameraSimulator::Options options = simulatorOptions(address, model);
@@ -23,61 +23,14 @@ std::unique_ptr<CameraSimulator> camera(const Change &change = {}, const std::st
 	return simulator;
 }
 
-void silent(CameraSimulator::Options &o)
-{
-	o.silent = true;
-}
-
-struct SequenceCase {
-	int before; // numbers handed out before the packet
-	const char *digits;
-};
-
-class SequenceNumbers : public ::testing::TestWithParam<SequenceCase> {};
-
-TEST_P(SequenceNumbers, HeaderCarriesOneDigitPerByte)
-{
-	viscaIpModule link;
-	for (int i = 0; i < GetParam().before; i++)
-		link.nextSequence();
-	unsigned char header[8] = {0};
-	link.fillHeader(header, 0x10, 5);
-	EXPECT_EQ(hexText(QByteArray(reinterpret_cast<const char *>(header), 8)).toStdString(),
-		  std::string("01 10 00 05 ") + GetParam().digits);
-}
-
-INSTANTIATE_TEST_SUITE_P(Counter, SequenceNumbers,
-			 ::testing::Values(SequenceCase{0, "00 00 00 01"}, SequenceCase{15, "00 00 01 00"},
-					   SequenceCase{0x1233, "01 02 03 04"}, SequenceCase{65534, "0F 0F 0F 0F"},
-					   SequenceCase{65535, "00 00 00 00"}));
-
-TEST(LinkTransport, CommandsAroundTheWrap)
-{
-	auto cam = camera();
-	auto link = aimed<viscaIpModule>(address, cam->boundPort());
-	for (int i = 0; i < 65534; i++)
-		link->nextSequence();
-	EXPECT_TRUE(link->moveUp());
-	EXPECT_TRUE(link->moveUp());
-	ASSERT_EQ(cam->receivedCount(), 2u);
-	EXPECT_EQ(hexText(cam->datagrams()[0].mid(4, 4)).toStdString(), "0F 0F 0F 0F");
-	EXPECT_EQ(hexText(cam->datagrams()[1].mid(4, 4)).toStdString(), "00 00 00 00");
-	// An empty reply decodes as number 0; silence must still fail the command numbered 0.
-	for (int i = 0; i < 65535; i++)
-		link->nextSequence();
-	CameraSimulator::Options faults = cam->options();
-	faults.silent = true;
-	cam->setFaults(faults);
-	EXPECT_FALSE(link->panTiltStop());
-}
-
-// Reply kinds are not checked: the first two replies with the right number count.
+// Reply kinds are not checked: the first two replies with the right number count. Each failed attempt logs once.
 struct ReplyRule {
-	const char *name;
+	Family family;
+	const char *script;
 	std::vector<const char *> replies; // empty: silence
 	bool result;
 	int sends;
-	std::string log;
+	const char *log; // nullptr: nothing
 };
 
 class CommandReplies : public ::testing::TestWithParam<ReplyRule> {};
@@ -90,116 +43,72 @@ TEST_P(CommandReplies, DecideTheCommand)
 		for (const char *visca : rule.replies)
 			o.commandReplies.push_back(hexBytes(visca));
 	});
-	auto link = aimed<viscaIpModule>(address, cam->boundPort());
-	LogCapture::clear();
-	EXPECT_EQ(link->moveUp(), rule.result);
-	EXPECT_EQ(LogCapture::messages().join("|").toStdString(), rule.log);
+	auto link = aimed(rule.family, address, cam->boundPort());
+	logged.clear();
+	const auto results = LinkOperations::runScript(*link, rule.script);
+	ASSERT_FALSE(results.empty());
+	EXPECT_EQ(LinkOperations::format(results.back()), rule.result ? "true" : "false");
+	QStringList log;
+	for (int i = 0; rule.log && i < rule.sends; i++)
+		log << rule.log;
+	EXPECT_EQ(logged, log);
 	ASSERT_EQ(static_cast<int>(cam->receivedCount()), rule.sends);
 	EXPECT_EQ(cam->datagrams().first(), cam->datagrams().last()); // a repeat keeps its number
 }
 
-const char miss[] = "check count number Error!!";
-const std::string syntaxError = "error = ACK_SYNTAX_ERROR  2\n";
 INSTANTIATE_TEST_SUITE_P(
 	Rules, CommandReplies,
-	::testing::Values(ReplyRule{"AckThenCompletion", {"90 41 FF", "90 51 FF"}, true, 1, ""},
-			  ReplyRule{"TwoCompletions", {"90 51 FF", "90 51 FF"}, true, 1, ""},
-			  ReplyRule{"ErrorFirst", {"90 60 02 FF"}, false, 2, syntaxError + "|" + syntaxError},
-			  ReplyRule{"ErrorAsCompletion",
+	::testing::Values(ReplyRule{Plain, "moveUp", {"90 41 FF", "90 51 FF"}, true, 1, nullptr},
+			  ReplyRule{Plain, "moveUp", {"90 51 FF", "90 51 FF"}, true, 1, nullptr},
+			  ReplyRule{Plain, "moveUp", {"A0 60 02 FF", "90 51 FF"}, true, 1, nullptr},
+			  ReplyRule{Plain, "moveUp", {"90 41 FF"}, false, 2, miss},
+			  ReplyRule{Plain, "moveUp", {"90 60 02 FF"}, false, 2, "error = ACK_SYNTAX_ERROR  2\n"},
+			  ReplyRule{Plain, "moveUp", {"90 61 03 FF"}, false, 2, "error = ACK_SOCKET_FULL  3\n"},
+			  ReplyRule{Plain, "moveUp", {"90 62 05 FF"}, false, 2, "error = ACK_NO_SOCKET  5\n"},
+			  ReplyRule{Plain,
+				    "moveUp",
 				    {"90 41 FF", "90 61 41 FF"},
 				    false,
 				    2,
-				    "error = ACK_COMMAND_NOT_ECECUTE  65\n|error = ACK_COMMAND_NOT_ECECUTE  65\n"},
-			  ReplyRule{"AckOnly", {"90 41 FF"}, false, 2, std::string(miss) + "|" + miss},
-			  ReplyRule{"Silence", {}, false, 2, std::string(miss) + "|" + miss}),
-	[](const ::testing::TestParamInfo<ReplyRule> &info) { return std::string(info.param.name); });
-
-struct ErrorCase {
-	const char *visca;
-	bool error;
-	const char *message; // nullptr: none
-};
-
-class ErrorReplies : public ::testing::TestWithParam<ErrorCase> {};
-
-TEST_P(ErrorReplies, AreRecognisedAndLogged)
-{
-	viscaIpModule link;
-	LogCapture::clear();
-	const QByteArray reply =
-		GetParam().visca[0] ? hexBytes("01 11 00 04 00 00 00 01") + hexBytes(GetParam().visca) : QByteArray();
-	EXPECT_EQ(link.isErrorReply(reply), GetParam().error);
-	EXPECT_EQ(LogCapture::messages(), GetParam().message ? QStringList{GetParam().message} : QStringList());
-}
-
-INSTANTIATE_TEST_SUITE_P(Codes, ErrorReplies,
-			 ::testing::Values(ErrorCase{"90 60 02 FF", true, "error = ACK_SYNTAX_ERROR  2\n"},
-					   ErrorCase{"90 61 03 FF", true, "error = ACK_SOCKET_FULL  3\n"},
-					   ErrorCase{"90 62 05 FF", true, "error = ACK_NO_SOCKET  5\n"},
-					   ErrorCase{"90 61 41 FF", true, "error = ACK_COMMAND_NOT_ECECUTE  65\n"},
-					   ErrorCase{"90 60 04 FF", true, nullptr}, ErrorCase{"90 60", true, nullptr},
-					   ErrorCase{"A0 60 02 FF", false, nullptr},
-					   ErrorCase{"90 50 02 FF", false, nullptr}, ErrorCase{"", false, nullptr}));
-
-// Against a silent camera: how often each command goes out, each miss logged once.
-struct SilentCase {
-	bool js4;
-	const char *script;
-	int sends;
-};
-
-class SilentCamera : public ::testing::TestWithParam<SilentCase> {};
-
-TEST_P(SilentCamera, FailsAfterItsAttempts)
-{
-	auto cam = camera(silent);
-	auto link = GetParam().js4 ? aimed<JS4ViscaIPModule>(address, cam->boundPort())
-				   : aimed<viscaIpModule>(address, cam->boundPort());
-	LogCapture::clear();
-	const auto results = LinkOperations::runScript(*link, GetParam().script);
-	ASSERT_FALSE(results.empty());
-	EXPECT_EQ(LinkOperations::format(results.back()).toStdString(), "false");
-	EXPECT_EQ(static_cast<int>(cam->receivedCount()), GetParam().sends);
-	EXPECT_EQ(LogCapture::count("check count number Error!!"), GetParam().sends);
-}
-
-INSTANTIATE_TEST_SUITE_P(Attempts, SilentCamera,
-			 ::testing::Values(SilentCase{false, "storePreset", 2},
-					   SilentCase{false, "setPresetNumber 4 recallPreset", 1},
-					   SilentCase{true, "setHue 42", 1}, SilentCase{true, "setPresetSpeed 3", 2}),
-			 [](const ::testing::TestParamInfo<SilentCase> &info) {
-				 return (info.param.js4 ? "JS4_" : "") + testName(info.param.script);
-			 });
+				    "error = ACK_COMMAND_NOT_ECECUTE  65\n"},
+			  ReplyRule{Plain, "moveUp", {"90 60 04 FF"}, false, 2, nullptr},
+			  ReplyRule{Plain, "moveUp", {"90 60"}, false, 2, nullptr},
+			  ReplyRule{Plain, "moveUp", {}, false, 2, miss},
+			  ReplyRule{Plain, "storePreset", {}, false, 2, miss},
+			  ReplyRule{Plain, "setPresetNumber 4 recallPreset", {}, false, 1, miss},
+			  ReplyRule{H32P, "setPresetSpeed 3", {}, false, 1, miss},
+			  ReplyRule{JS4, "setHue 42", {}, false, 1, miss},
+			  ReplyRule{JS4, "setPresetSpeed 3", {}, false, 2, miss}));
 
 TEST(LinkTransport, LateAnswerDecodesZeroAndIsDiscardedByTheNextSend)
 {
-	auto cam = camera(silent);
+	auto cam = camera([](CameraSimulator::Options &o) { o.silent = true; });
 	auto link = aimed<viscaIpModule>(address, cam->boundPort());
-	LogCapture::clear();
+	logged.clear();
 	EXPECT_EQ(link->getGain(), 0);
-	EXPECT_EQ(LogCapture::messages(), QStringList{"check count number Error!!  = 0"});
+	EXPECT_EQ(logged, QStringList{"check count number Error!!  = 0"});
 	ASSERT_TRUE(cam->sendToLastPeer(hexBytes("01 11 00 07 00 00 00 01 90 50 00 00 00 07 FF"))); // too late
 	cam->setFaults(simulatorOptions(address));
 	CameraSimulator::State state;
 	state.gain = 9;
 	cam->setState(state);
-	LogCapture::clear();
+	logged.clear();
 	EXPECT_EQ(link->getGain(), 9);
-	EXPECT_TRUE(LogCapture::messages().isEmpty());
+	EXPECT_TRUE(logged.isEmpty());
 }
 
 TEST(LinkTransport, ForeignNumberFailsCommandsAndInquiries)
 {
 	auto cam = camera([](CameraSimulator::Options &o) { o.wrongSequence = true; });
 	auto link = aimed<viscaIpModule>(address, cam->boundPort());
-	LogCapture::clear();
+	logged.clear();
 	EXPECT_FALSE(link->moveUp());
-	EXPECT_EQ(LogCapture::count("check count number Error!!"), 2);
+	EXPECT_EQ(logged, QStringList({miss, miss}));
 	ASSERT_TRUE(cam->waitForReplies(4, 1000));
-	LogCapture::clear();
+	logged.clear();
 	EXPECT_EQ(link->getRedGain(), 0);
-	ASSERT_EQ(LogCapture::messages().size(), 1);
-	EXPECT_TRUE(LogCapture::messages().first().startsWith("check count number Error!!  = 20"));
+	ASSERT_EQ(logged.size(), 1);
+	EXPECT_TRUE(logged.first().startsWith("check count number Error!!  = 20"));
 }
 
 TEST(LinkTransport, OnlyOneStaleDatagramIsDiscarded)
@@ -209,9 +118,9 @@ TEST(LinkTransport, OnlyOneStaleDatagramIsDiscarded)
 	EXPECT_EQ(link->getGamma(), 0); // binds the link's socket
 	ASSERT_TRUE(cam->sendToLastPeer(hexBytes("01 11 00 04 00 00 00 0A 90 50 05 FF")));
 	ASSERT_TRUE(cam->sendToLastPeer(hexBytes("01 11 00 04 00 00 00 0B 90 50 06 FF")));
-	LogCapture::clear();
+	logged.clear();
 	EXPECT_EQ(link->getGamma(), 0);
-	EXPECT_EQ(LogCapture::messages(), QStringList{"check count number Error!!  = 11"});
+	EXPECT_EQ(logged, QStringList{"check count number Error!!  = 11"});
 }
 
 struct ConnectCase {
@@ -230,11 +139,16 @@ TEST_P(ConnectProbe, ReadsTheAddressSetAnswer)
 		o.addressSetReply = c.answer ? hexBytes(c.answer) : QByteArray();
 	});
 	viscaIpModule link;
+	link.setPanSpeed(3);
 	EXPECT_EQ(link.connectCamera(address, cam->boundPort()), c.connected);
 	EXPECT_EQ(link.isCameraAlive(), c.alive);
 	ASSERT_EQ(cam->receivedCount(), 2u);
 	EXPECT_EQ(hexText(cam->datagrams()[0]).toStdString(), "01 00 00 04 00 00 00 01 88 30 01 FF");
 	EXPECT_EQ(hexText(cam->datagrams()[1]).toStdString(), "01 00 00 04 00 00 00 02 88 30 01 FF");
+	// Connecting again keeps the counter and the speeds.
+	link.connectCamera(address, cam->boundPort());
+	link.moveLeft();
+	EXPECT_EQ(hexText(cam->datagrams().last()).toStdString(), "01 00 00 09 00 00 00 04 81 01 06 01 03 0B 01 03 FF");
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, ConnectProbe,
@@ -242,27 +156,6 @@ INSTANTIATE_TEST_SUITE_P(Answers, ConnectProbe,
 					   ConnectCase{"88 30 03 FF", false, true},
 					   ConnectCase{"90 60 41 FF", false, true},
 					   ConnectCase{nullptr, false, false}));
-
-TEST(LinkTransport, UnparsableAddressFailsQuietly)
-{
-	viscaIpModule link;
-	LogCapture::clear();
-	EXPECT_FALSE(link.connectCamera("camera.invalid", 52381));
-	EXPECT_TRUE(link.cameraAddress().isNull());
-	EXPECT_FALSE(link.moveUp());
-	EXPECT_EQ(LogCapture::messages(), QStringList({"check count number Error!!", "check count number Error!!"}));
-}
-
-TEST(LinkTransport, ReconnectKeepsCounterAndSpeeds)
-{
-	auto cam = camera();
-	viscaIpModule link;
-	link.setPanSpeed(3);
-	EXPECT_TRUE(link.connectCamera(address, cam->boundPort()));
-	EXPECT_TRUE(link.connectCamera(address, cam->boundPort()));
-	EXPECT_TRUE(link.moveLeft());
-	EXPECT_EQ(hexText(cam->datagrams().last()).toStdString(), "01 00 00 09 00 00 00 03 81 01 06 01 03 0B 01 03 FF");
-}
 
 TEST(JS4Link, NoProbeAnyAnswerIsAliveAndGettersSkipTheNumberCheck)
 {
@@ -279,9 +172,45 @@ TEST(JS4Link, NoProbeAnyAnswerIsAliveAndGettersSkipTheNumberCheck)
 	CameraSimulator::State state;
 	state.saturation = 7;
 	cam->setState(state);
-	LogCapture::clear();
+	logged.clear();
 	EXPECT_EQ(link.getSaturation(), 7);
-	EXPECT_TRUE(LogCapture::messages().isEmpty());
+	EXPECT_TRUE(logged.isEmpty());
 }
+
+using O = CameraSimulator::Options;
+struct FaultCase {
+	Change configure;
+	bool result;
+	int datagrams;
+	int replies;
+};
+
+class SimulatorFaults : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(SimulatorFaults, ShapeTheCommandExchange)
+{
+	auto cam = camera(GetParam().configure);
+	EXPECT_EQ(aimed<viscaIpModule>(address, cam->boundPort())->moveUp(), GetParam().result);
+	cam->waitForReplies(GetParam().replies, 3000);
+	EXPECT_EQ(static_cast<int>(cam->receivedCount()), GetParam().datagrams);
+	EXPECT_EQ(cam->sentReplies().size(), GetParam().replies);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+	Options, SimulatorFaults,
+	::testing::Values(
+		FaultCase{[](O &) {}, true, 1, 2}, FaultCase{[](O &o) { o.silent = true; }, false, 2, 0},
+		FaultCase{[](O &o) { o.wrongSequence = true; }, false, 2, 4},
+		FaultCase{[](O &o) { o.duplicateReplies = true; }, true, 1, 4},
+		FaultCase{[](O &o) { o.dropReply = 2; }, true, 2, 3},
+		FaultCase{[](O &o) { o.ackDelayMs = 30; }, true, 1, 2},
+		FaultCase{[](O &o) { o.completionDelayMs = 30; }, true, 1, 2},
+		// The first attempt times out; the late answers to it confirm the repeat, which keeps its number.
+		FaultCase{[](O &o) { o.ackDelayMs = 500; }, true, 2, 4},
+		FaultCase{[](O &o) {
+				  o.errorReply = true;
+				  o.errorCode = 0x41;
+			  },
+			  false, 2, 2}));
 
 } // namespace
