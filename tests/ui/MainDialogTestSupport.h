@@ -14,6 +14,7 @@
 #include <QJsonObject>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
@@ -42,9 +43,9 @@ public:
 	QList<QPushButton *> checkedSlots() const
 	{
 		QList<QPushButton *> checked;
-		for (int n = 1; n <= 8; ++n) {
-			if (button(QString("Camera%1Button").arg(n))->isChecked())
-				checked << button(QString("Camera%1Button").arg(n));
+		for (QPushButton *slot : findChildren<QPushButton *>(QRegularExpression("^Camera[1-8]Button$"))) {
+			if (slot->isChecked())
+				checked << slot;
 		}
 		return checked;
 	}
@@ -123,33 +124,27 @@ inline void connectSlot(TestPanel &panel, int slot, const QString &ip)
 	QTest::mouseClick(panel.button(QString("Camera%1Button").arg(slot)), Qt::LeftButton);
 }
 
-// A shown panel connected in slot 1 to one simulated camera; warning boxes are closed and counted. What the
-// camera got while connecting is kept apart.
+// A panel whose warning boxes are closed and counted, connected by up() in slot 1 to one simulated camera; what
+// the camera got while connecting is kept apart.
 struct Rig {
+	TestPanel panel;
+	WarningCloser warnings;
 	std::unique_ptr<CameraSimulator> camera;
-	std::unique_ptr<TestPanel> panel;
-	std::unique_ptr<WarningCloser> warnings;
 	QString ip;
 	QString model;
 	QList<QByteArray> atConnect;
 
-	// Uses the panel and warning closer already set, if any.
 	bool up(const QString &cameraModel, const QString &address, const StateTweak &tweak = {})
 	{
 		ip = address;
 		model = cameraModel;
-		camera = startCamera(model, ip, false, tweak);
-		if (!camera)
+		if (!(camera = startCamera(model, ip, false, tweak)))
 			return false;
-		if (!panel)
-			panel = std::make_unique<TestPanel>();
-		panel->show();
-		if (!warnings)
-			warnings = std::make_unique<WarningCloser>();
-		connectSlot(*panel, 1, ip);
+		panel.show();
+		connectSlot(panel, 1, ip);
 		atConnect = camera->payloads();
 		camera->clear();
-		return panel->button("Camera1Button")->isChecked();
+		return panel.button("Camera1Button")->isChecked();
 	}
 	QString prefix() const { return ip + model; }
 	QStringList sent() const
@@ -162,9 +157,9 @@ struct Rig {
 	template <typename T>
 	T *child(const QString &name) const
 	{
-		return panel->findChild<T *>(name);
+		return panel.findChild<T *>(name);
 	}
-	QPushButton *button(const QString &name) const { return panel->button(name); }
+	QPushButton *button(const QString &name) const { return panel.button(name); }
 	void click(const QString &name) const
 	{
 		QTest::mousePress(button(name), Qt::LeftButton);

@@ -107,17 +107,17 @@ void MainDialogTest::linkCheckDropsSilentCamera()
 {
 	Rig rig;
 	QVERIFY(rig.up("QK-H57P", "127.0.6.33"));
-	rig.panel->setLinkCheckInterval(100);
+	rig.panel.setLinkCheckInterval(100);
 	QTest::qWait(300); // a few checks against a live camera change nothing
 	QVERIFY(rig.button("Camera1Button")->isChecked());
-	QCOMPARE(rig.warnings->count(), 0);
+	QCOMPARE(rig.warnings.count(), 0);
 
 	rig.camera->stop();
-	QTRY_VERIFY_WITH_TIMEOUT(rig.panel->checkedSlots().isEmpty(), 15000);
-	QTRY_COMPARE_WITH_TIMEOUT(rig.warnings->count(), 1, 5000);
+	QTRY_VERIFY_WITH_TIMEOUT(rig.panel.checkedSlots().isEmpty(), 15000);
+	QTRY_COMPARE_WITH_TIMEOUT(rig.warnings.count(), 1, 5000);
 	QTest::qWait(500); // later checks find the panel disconnected and stay quiet
-	QCOMPARE(rig.warnings->texts, QStringList{"FailedToConnectToCamera"});
-	QCOMPARE(rig.panel->controlStates(), QVector<bool>(3, false));
+	QCOMPARE(rig.warnings.texts, QStringList{"FailedToConnectToCamera"});
+	QCOMPARE(rig.panel.controlStates(), QVector<bool>(3, false));
 }
 
 void MainDialogTest::views_data()
@@ -176,8 +176,7 @@ void MainDialogTest::dialogsOpenOnce_data()
 	QTest::newRow("about") << "AboutUs" << QString("AboutDialog");
 }
 
-// Opened twice, one dialog; closed, it is freed; the panel takes an open one with it, also the assignment
-// dialog that has no parent.
+// Opened twice, one dialog; the panel takes it with it, also the assignment dialog that has no parent.
 void MainDialogTest::dialogsOpenOnce()
 {
 	QFETCH(QString, action);
@@ -196,12 +195,6 @@ void MainDialogTest::dialogsOpenOnce()
 	panel->action(action)->trigger();
 	QCOMPARE(openDialogs().size(), 1);
 	QPointer<QWidget> dialog = openDialogs().first();
-	dialog->close();
-	QTRY_VERIFY(dialog.isNull());
-
-	panel->action(action)->trigger();
-	dialog = openDialogs().value(0);
-	QVERIFY(dialog);
 	panel.reset();
 	QVERIFY(dialog.isNull());
 }

@@ -21,20 +21,8 @@ Q_DECLARE_METATYPE(Action)
 namespace {
 
 // The shutter list of a camera that offers 1/25 and 1/50 instead of 1/30 and 1/60, and no 1/120.
-class PalShutterOps : public ViscaParamOps {
-public:
-	PalShutterOps() : ViscaParamOps("PAL-TEST") { PalShutterOps::initParams(); }
-	void initParams() override
-	{
-		loadCommonTables();
-		loadAsWritten(m_shutterSpeeds, {{"1/250", 0x0A},
-						{"1/180", 0x0B},
-						{"1/100", 0x0D},
-						{"1/50", 0x0F},
-						{"1/25", 0x10},
-						{"1/12", 0x11}});
-	}
-};
+const QMap<std::string, int> palShutters = {{"1/250", 0x0A}, {"1/180", 0x0B}, {"1/100", 0x0D},
+					    {"1/50", 0x0F},  {"1/25", 0x10},  {"1/12", 0x11}};
 
 QStringList exposureSteppers(const Rig &rig)
 {
@@ -101,7 +89,7 @@ Action choose(const QString &box, const QString &text)
 
 Action hotKey(int key, bool pressed)
 {
-	return [=](Rig &r) { emit r.panel->findChild<CameraHotKey *>()->hotKeysentTo(key, pressed); };
+	return [=](Rig &r) { emit r.panel.findChild<CameraHotKey *>()->hotKeysentTo(key, pressed); };
 }
 
 // One signal of the limit dialog; only an angle is stored, under the camera's prefix.
@@ -109,8 +97,8 @@ Action limit(int type, int value, const QString &stored = {})
 {
 	return [=](Rig &r) {
 		const QJsonObject before = readSettings();
-		r.panel->action("PanTiltLimit")->trigger();
-		emit r.panel->findChild<PanTiltLimitSettingDialog *>()->triggered(CommandType(type), value);
+		r.panel.action("PanTiltLimit")->trigger();
+		emit r.panel.findChild<PanTiltLimitSettingDialog *>()->triggered(CommandType(type), value);
 		QJsonObject after = readSettings();
 		if (!stored.isEmpty())
 			QCOMPARE(after.take(r.prefix() + stored), QJsonValue(QString::number(value)));
@@ -122,19 +110,18 @@ Action limit(int type, int value, const QString &stored = {})
 Action speedCompensation(bool available)
 {
 	return [=](Rig &r) {
-		r.panel->action("PanTiltLimit")->trigger();
-		auto *dialog = r.panel->findChild<PanTiltLimitSettingDialog *>();
+		r.panel.action("PanTiltLimit")->trigger();
+		auto *dialog = r.panel.findChild<PanTiltLimitSettingDialog *>();
 		QCOMPARE(dialog->findChild<QPushButton *>("PTZSpeedCompButton")->isEnabled(), available);
 	};
 }
 
 // Quick exposure settings switch to Manual first; the shutter shown is the one set, or the camera's.
-Action quick(const QString &button, bool palShutters, const QString &shutter)
+Action quick(const QString &button, bool pal, const QString &shutter)
 {
 	return [=](Rig &r) {
-		if (palShutters)
-			r.child<ORPlusMinusButton>("ShutterSpeedButton")
-				->setElements(QMap<std::string, int>(PalShutterOps().shutterSpeeds()));
+		if (pal)
+			r.child<ORPlusMinusButton>("ShutterSpeedButton")->setElements(palShutters);
 		r.click(button);
 		QCOMPARE(r.child<QComboBox>("ExposureModeBox")->currentText(), QString("Manual"));
 		QCOMPARE(exposureSteppers(r).first(), shutter);
@@ -210,7 +197,7 @@ void MainDialogControlsTest::sends_data()
 	row("hotkey 4 released stops the zoom", hotKey(4, false), {"81 01 04 07 00 ff"});
 	row("hotkey 15 is none", hotKey(15, true), {});
 	row("hotkey -1 is none", hotKey(-1, true), {});
-	row("hotkeys switched off", [](Rig &r) { r.panel->action("UseHotHeys")->trigger(), hotKey(0, true)(r); }, {});
+	row("hotkeys switched off", [](Rig &r) { r.panel.action("UseHotHeys")->trigger(), hotKey(0, true)(r); }, {});
 	row("hotkey while disconnected", [](Rig &r) { r.click("Camera1Button"), hotKey(9, true)(r); }, {});
 
 	const QString clear = " 07 0f 0f 0f 07 0f 0f 0f ff";
@@ -222,9 +209,9 @@ void MainDialogControlsTest::sends_data()
 	row("limit dialog opened thrice, one angle confirmed",
 	    [](Rig &r) {
 		    for (int i = 0; i < 3; ++i)
-			    r.panel->action("PanTiltLimit")->trigger();
-		    QCOMPARE(r.panel->findChildren<PanTiltLimitSettingDialog *>().size(), 1);
-		    auto *dialog = r.panel->findChild<PanTiltLimitSettingDialog *>();
+			    r.panel.action("PanTiltLimit")->trigger();
+		    QCOMPARE(r.panel.findChildren<PanTiltLimitSettingDialog *>().size(), 1);
+		    auto *dialog = r.panel.findChild<PanTiltLimitSettingDialog *>();
 		    QTest::mouseClick(dialog->findChild<QPushButton *>("PanTiltLimitButton"),
 				      Qt::LeftButton); // limits on
 		    QLineEdit *tiltDown = dialog->findChild<QLineEdit *>("TiltDownLimitEdit");
@@ -255,10 +242,7 @@ void MainDialogControlsTest::sends_data()
 	row("white balance OnePush",
 	    [](Rig &r) {
 		    choose("AWBModeBox", "OnePush")(r);
-		    for (const char *gain : {"RGainButton", "BGainButton"})
-			    QVERIFY(!r.child<ORPlusMinusButton>(gain)
-					     ->findChild<QPushButton *>("PlusButton")
-					     ->isEnabled());
+		    QVERIFY(!r.child<QWidget>("RGainButton")->findChild<QPushButton *>("PlusButton")->isEnabled());
 		    r.click("OnePushButton");
 	    },
 	    {"81 01 04 35 03 ff", "81 01 04 10 05 ff"});
@@ -292,7 +276,7 @@ void MainDialogControlsTest::sends()
 	for (int i = 0; i < qMin(sent.size(), expected.size()); ++i)
 		sent[i].truncate(expected[i].size());
 	QCOMPARE(sent.join(" | "), expected.join(" | "));
-	for (auto *choice : rig.panel->findChildren<QPushButton *>(QRegularExpression("^(Preset\\d|Ten)Button$")))
+	for (auto *choice : rig.panel.findChildren<QPushButton *>(QRegularExpression("^(Preset\\d|Ten)Button$")))
 		QVERIFY2(!choice->isChecked(), qPrintable(choice->objectName())); // no preset stays chosen
 }
 
@@ -367,10 +351,8 @@ void MainDialogControlsTest::reportedModeNotInList()
 				    [previousMode](CameraSimulator::State &s) { s.exposureMode = previousMode; });
 	QVERIFY(previous);
 	Rig rig;
-	rig.panel = std::make_unique<TestPanel>();
-	rig.warnings = std::make_unique<WarningCloser>();
 	if (previousMode >= 0) {
-		connectSlot(*rig.panel, 2, "127.0.6.66");
+		connectSlot(rig.panel, 2, "127.0.6.66");
 		QVERIFY(rig.button("Camera2Button")->isChecked());
 	}
 	QVERIFY(rig.up("QK-H57P", "127.0.6.65", [](CameraSimulator::State &s) { s.exposureMode = 0x0D; }));
