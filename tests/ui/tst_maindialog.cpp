@@ -1,5 +1,5 @@
 // The panel itself and its camera connection: slot selection, the link check, the two views, the hotkey switch
-// and the panel's dialogs. Cameras are simulated on 127.0.6.x.
+// and the assignment dialog. Cameras are simulated on 127.0.6.x.
 
 #include "MainDialogTestSupport.h"
 
@@ -23,8 +23,7 @@ private slots:
 	void views_data();
 	void views();
 	void hotKeySwitch();
-	void dialogsOpenOnce_data();
-	void dialogsOpenOnce();
+	void assignmentDialogFreedWithPanel();
 };
 
 void MainDialogTest::selectSlot_data()
@@ -166,35 +165,23 @@ void MainDialogTest::hotKeySwitch()
 	QCOMPARE(warnings.texts, QStringList({"NeedToSetHotKeysInOBS", "NeedToSetHotKeysInOBS"}));
 }
 
-void MainDialogTest::dialogsOpenOnce_data()
+// The assignment dialog has no parent: opened twice it is still one, and the panel takes it with it.
+void MainDialogTest::assignmentDialogFreedWithPanel()
 {
-	QTest::addColumn<QString>("action");
-	QTest::addColumn<QString>("dialogClass");
-
-	QTest::newRow("assignment") << "Cameraassign" << QString("DiscoveryDialog");
-	QTest::newRow("rename") << "PresetRename" << QString("PresetRenameDialog");
-	QTest::newRow("about") << "AboutUs" << QString("AboutDialog");
-}
-
-// Opened twice, one dialog; the panel takes it with it, also the assignment dialog that has no parent.
-void MainDialogTest::dialogsOpenOnce()
-{
-	QFETCH(QString, action);
-	QFETCH(QString, dialogClass);
-	auto openDialogs = [&dialogClass] {
+	auto dialogs = [] {
 		QList<QPointer<QWidget>> found;
 		for (QWidget *widget : QApplication::allWidgets()) {
-			if (widget->inherits(dialogClass.toUtf8().constData()))
+			if (widget->inherits("DiscoveryDialog"))
 				found << widget;
 		}
 		return found;
 	};
 	auto panel = std::make_unique<TestPanel>();
 	panel->show();
-	panel->action(action)->trigger();
-	panel->action(action)->trigger();
-	QCOMPARE(openDialogs().size(), 1);
-	QPointer<QWidget> dialog = openDialogs().first();
+	panel->action("Cameraassign")->trigger();
+	panel->action("Cameraassign")->trigger();
+	QCOMPARE(dialogs().size(), 1);
+	QPointer<QWidget> dialog = dialogs().first();
 	panel.reset();
 	QVERIFY(dialog.isNull());
 }
