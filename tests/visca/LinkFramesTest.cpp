@@ -111,7 +111,7 @@ TEST(LinkFrames, RawInquiryIsClampedToSixteenBytes)
 {
 	CameraSimulator camera(simulatorOptions("127.0.1.11"));
 	ASSERT_TRUE(camera.start());
-	auto link = aimed<viscaIpModule>("127.0.1.11", camera.boundPort());
+	auto link = aimed(Plain, "127.0.1.11", camera.boundPort());
 	unsigned char payload[20] = {0x81, 0x09, 0x00, 0x02, 0x00, 0x03, 0xFF};
 	QByteArray reply;
 	link->sendRawInquiry(reply, payload, 7);
@@ -127,7 +127,7 @@ TEST(SequenceNumbers, OneDigitPerByteWrapToZeroAndSilenceNeverConfirmsIt)
 {
 	CameraSimulator camera(simulatorOptions("127.0.1.11"));
 	ASSERT_TRUE(camera.start());
-	auto link = aimed<viscaIpModule>("127.0.1.11", camera.boundPort());
+	auto link = aimed(Plain, "127.0.1.11", camera.boundPort());
 	for (int skip : {0, 14, 65518}) {
 		for (int i = 0; i < skip; i++)
 			link->nextSequence();

@@ -10,6 +10,7 @@ namespace {
 
 const char address[] = "127.0.1.20";
 const char miss[] = "check count number Error!!";
+const char notExecuted[] = "error = ACK_COMMAND_NOT_ECECUTE  65\n";
 
 // A camera on the suite's address with some options changed.
 using Change = std::function<void(CameraSimulator::Options &)>;
@@ -65,12 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
 			  ReplyRule{Plain, "moveUp", {"90 60 02 FF"}, false, 2, "error = ACK_SYNTAX_ERROR  2\n"},
 			  ReplyRule{Plain, "moveUp", {"90 61 03 FF"}, false, 2, "error = ACK_SOCKET_FULL  3\n"},
 			  ReplyRule{Plain, "moveUp", {"90 62 05 FF"}, false, 2, "error = ACK_NO_SOCKET  5\n"},
-			  ReplyRule{Plain,
-				    "moveUp",
-				    {"90 41 FF", "90 61 41 FF"},
-				    false,
-				    2,
-				    "error = ACK_COMMAND_NOT_ECECUTE  65\n"},
+			  ReplyRule{Plain, "moveUp", {"90 41 FF", "90 61 41 FF"}, false, 2, notExecuted},
 			  ReplyRule{Plain, "moveUp", {"90 60 04 FF"}, false, 2, nullptr},
 			  ReplyRule{Plain, "moveUp", {"90 60"}, false, 2, nullptr},
 			  ReplyRule{Plain, "moveUp", {}, false, 2, miss},
@@ -83,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(LinkTransport, LateAnswerDecodesZeroAndIsDiscardedByTheNextSend)
 {
 	auto cam = camera([](CameraSimulator::Options &o) { o.silent = true; });
-	auto link = aimed<viscaIpModule>(address, cam->boundPort());
+	auto link = aimed(Plain, address, cam->boundPort());
 	logged.clear();
 	EXPECT_EQ(link->getGain(), 0);
 	EXPECT_EQ(logged, QStringList{"check count number Error!!  = 0"});
@@ -100,7 +96,7 @@ TEST(LinkTransport, LateAnswerDecodesZeroAndIsDiscardedByTheNextSend)
 TEST(LinkTransport, ForeignNumberFailsCommandsAndInquiries)
 {
 	auto cam = camera([](CameraSimulator::Options &o) { o.wrongSequence = true; });
-	auto link = aimed<viscaIpModule>(address, cam->boundPort());
+	auto link = aimed(Plain, address, cam->boundPort());
 	logged.clear();
 	EXPECT_FALSE(link->moveUp());
 	EXPECT_EQ(logged, QStringList({miss, miss}));
@@ -114,7 +110,7 @@ TEST(LinkTransport, ForeignNumberFailsCommandsAndInquiries)
 TEST(LinkTransport, OnlyOneStaleDatagramIsDiscarded)
 {
 	auto cam = camera();
-	auto link = aimed<viscaIpModule>(address, cam->boundPort());
+	auto link = aimed(Plain, address, cam->boundPort());
 	EXPECT_EQ(link->getGamma(), 0); // binds the link's socket
 	ASSERT_TRUE(cam->sendToLastPeer(hexBytes("01 11 00 04 00 00 00 0A 90 50 05 FF")));
 	ASSERT_TRUE(cam->sendToLastPeer(hexBytes("01 11 00 04 00 00 00 0B 90 50 06 FF")));
@@ -190,7 +186,7 @@ class SimulatorFaults : public ::testing::TestWithParam<FaultCase> {};
 TEST_P(SimulatorFaults, ShapeTheCommandExchange)
 {
 	auto cam = camera(GetParam().configure);
-	EXPECT_EQ(aimed<viscaIpModule>(address, cam->boundPort())->moveUp(), GetParam().result);
+	EXPECT_EQ(aimed(Plain, address, cam->boundPort())->moveUp(), GetParam().result);
 	cam->waitForReplies(GetParam().replies, 3000);
 	EXPECT_EQ(static_cast<int>(cam->receivedCount()), GetParam().datagrams);
 	EXPECT_EQ(cam->sentReplies().size(), GetParam().replies);
