@@ -4,7 +4,6 @@
 #include <obs.h>
 #include <util/bmem.h>
 
-#include <QDir>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -16,33 +15,24 @@ namespace {
 std::string modulePath;
 std::string dataPath;
 
-using GetStringFn = bool (*)(const char *, const char **);
-using SetLocaleFn = void (*)(const char *);
-using VoidFn = void (*)();
-using VerFn = uint32_t (*)();
-
-template <typename T>
-T entry(const char *name)
-{
-	void *handle = dlopen(modulePath.c_str(), RTLD_NOW | RTLD_NOLOAD);
-	EXPECT_NE(handle, nullptr) << dlerror();
-	T fn = handle ? reinterpret_cast<T>(dlsym(handle, name)) : nullptr;
-	if (handle)
-		dlclose(handle);
-	return fn;
-}
-
 class ModuleEntryTest : public ::testing::Test {
 protected:
-	void openWithData(const std::string &data)
+	void open(const std::string &data)
 	{
+		obs_module_t *module = nullptr;
 		ASSERT_EQ(obs_open_module(&module, modulePath.c_str(), data.c_str()), MODULE_SUCCESS);
-		getString = entry<GetStringFn>("obs_module_get_string");
-		setLocale = entry<SetLocaleFn>("obs_module_set_locale");
-		freeLocale = entry<VoidFn>("obs_module_free_locale");
-		ASSERT_TRUE(getString && setLocale && freeLocale);
+		void *handle = dlopen(modulePath.c_str(), RTLD_NOW | RTLD_NOLOAD);
+		ASSERT_NE(handle, nullptr) << dlerror();
+		getString =
+			reinterpret_cast<bool (*)(const char *, const char **)>(dlsym(handle, "obs_module_get_string"));
+		setLocale = reinterpret_cast<void (*)(const char *)>(dlsym(handle, "obs_module_set_locale"));
+		freeLocale = reinterpret_cast<void (*)()>(dlsym(handle, "obs_module_free_locale"));
+		ver = reinterpret_cast<uint32_t (*)()>(dlsym(handle, "obs_module_ver"));
+		dlclose(handle);
+		ASSERT_TRUE(getString && setLocale && freeLocale && ver);
 	}
 
+	// "missing:untouched" means OBS shows the key itself.
 	std::string lookup(const char *key)
 	{
 		const char *out = "untouched";
@@ -50,68 +40,53 @@ protected:
 		return (found ? "found:" : "missing:") + std::string(out);
 	}
 
-	obs_module_t *module = nullptr;
-	GetStringFn getString = nullptr;
-	SetLocaleFn setLocale = nullptr;
-	VoidFn freeLocale = nullptr;
+	bool (*getString)(const char *, const char **) = nullptr;
+	void (*setLocale)(const char *) = nullptr;
+	void (*freeLocale)() = nullptr;
+	uint32_t (*ver)() = nullptr;
 };
 
-TEST_F(ModuleEntryTest, ReportsTheModuleInterfaceVersion)
-{
-	openWithData(dataPath);
-	auto ver = entry<VerFn>("obs_module_ver");
-	ASSERT_NE(ver, nullptr);
-	EXPECT_EQ(ver(), 0x1a010002u);
-}
-
 struct LookupCase {
+	const char *name;
+	bool noLocaleFiles;
+	const char *locale; // set after opening, nullptr to keep the table loaded on open
+	bool freeFirst;
 	const char *key;
 	const char *expected;
 };
 
 class LocaleLookupTest : public ModuleEntryTest, public ::testing::WithParamInterface<LookupCase> {};
 
-TEST_P(LocaleLookupTest, LooksKeysUpInTheLoadedTable)
+TEST_P(LocaleLookupTest, LooksKeysUp)
 {
-	openWithData(dataPath);
-	EXPECT_EQ(lookup(GetParam().key), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Keys, LocaleLookupTest,
-			 ::testing::Values(LookupCase{"UseHotHeys", "found:Use Hotkeys"},
-					   LookupCase{"Camera3", "found:Camera 3"}, LookupCase{"10+", "found:10+"},
-					   LookupCase{"NoSuchKey", "missing:untouched"},
-					   LookupCase{"", "missing:untouched"}));
-
-TEST_F(ModuleEntryTest, MissingLocaleFileLeavesEveryKeyUnfound)
-{
+	const LookupCase &c = GetParam();
 	QTemporaryDir empty;
-	openWithData(QDir(empty.path()).absolutePath().toStdString());
-	EXPECT_EQ(lookup("UseHotHeys"), "missing:untouched");
-	EXPECT_EQ(lookup("Camera1"), "missing:untouched");
+	open(c.noLocaleFiles ? empty.path().toStdString() : dataPath);
+	if (c.freeFirst) {
+		freeLocale();
+		freeLocale();
+	}
+	if (c.locale)
+		setLocale(c.locale);
+	EXPECT_EQ(lookup(c.key), c.expected);
 }
 
-TEST_F(ModuleEntryTest, UnknownLocaleFallsBackToEnglish)
-{
-	openWithData(dataPath);
-	setLocale("xx-XX");
-	EXPECT_EQ(lookup("SimpleMode"), "found:Simple Mode");
-}
+INSTANTIATE_TEST_SUITE_P(
+	Keys, LocaleLookupTest,
+	::testing::Values(LookupCase{"Found", false, nullptr, false, "UseHotHeys", "found:Use Hotkeys"},
+			  LookupCase{"UnknownKey", false, nullptr, false, "NoSuchKey", "missing:untouched"},
+			  LookupCase{"EmptyKey", false, nullptr, false, "", "missing:untouched"},
+			  LookupCase{"NoLocaleFile", true, nullptr, false, "UseHotHeys", "missing:untouched"},
+			  LookupCase{"UnknownLocaleFallsBackToEnglish", false, "xx-XX", false, "SimpleMode",
+				     "found:Simple Mode"},
+			  LookupCase{"FreedTwice", false, nullptr, true, "Settings", "missing:untouched"},
+			  LookupCase{"SetAgainAfterFree", false, "en-US", true, "Settings", "found:Settings"}),
+	[](const ::testing::TestParamInfo<LookupCase> &info) { return std::string(info.param.name); });
 
-TEST_F(ModuleEntryTest, FreedLocaleFindsNothing)
+TEST_F(ModuleEntryTest, ReportsVersionAndSettingTheLocaleAgainFreesTheOldTable)
 {
-	openWithData(dataPath);
-	freeLocale();
-	EXPECT_EQ(lookup("Settings"), "missing:untouched");
-	freeLocale();
-	EXPECT_EQ(lookup("Settings"), "missing:untouched");
-	setLocale("en-US");
-	EXPECT_EQ(lookup("Settings"), "found:Settings");
-}
-
-TEST_F(ModuleEntryTest, SettingTheLocaleAgainFreesTheOldTable)
-{
-	openWithData(dataPath);
+	open(dataPath);
+	EXPECT_EQ(ver(), 0x1a010002u); // 26.1.2, as the module reports it
 	setLocale("en-US");
 	long before = bnum_allocs();
 	setLocale("en-US");
