@@ -89,13 +89,12 @@ class LinkFrames : public ::testing::TestWithParam<FrameCase> {};
 TEST_P(LinkFrames, SendsExactDatagrams)
 {
 	const FrameCase &c = GetParam();
-	CameraSimulator camera(simulatorOptions("127.0.1.10"));
-	ASSERT_TRUE(camera.start()) << camera.errorString();
-	auto link = aimed(c.family, "127.0.1.10", camera.boundPort());
+	auto camera = startCamera("127.0.1.10");
+	auto link = aimed(c.family, "127.0.1.10", camera->boundPort());
 	ASSERT_FALSE(LinkOperations::runScript(*link, c.script).empty());
 	QStringList got;
-	for (int n = 1; n <= camera.datagrams().size(); n++) {
-		const QByteArray d = camera.datagrams()[n - 1];
+	for (int n = 1; n <= camera->datagrams().size(); n++) {
+		const QByteArray d = camera->datagrams()[n - 1];
 		EXPECT_EQ(hexText(d.left(8)),
 			  QString::asprintf("01 %s 00 %02X 00 00 %02X %02X", d[9] == 9 ? "10" : "00", int(d.size() - 8),
 					    n >> 4, n & 15))
@@ -109,36 +108,34 @@ INSTANTIATE_TEST_SUITE_P(AllOperations, LinkFrames, ::testing::ValuesIn(frameCas
 
 TEST(LinkFrames, RawInquiryIsClampedToSixteenBytes)
 {
-	CameraSimulator camera(simulatorOptions("127.0.1.11"));
-	ASSERT_TRUE(camera.start());
-	auto link = aimed(Plain, "127.0.1.11", camera.boundPort());
+	auto camera = startCamera("127.0.1.11");
+	auto link = aimed(Plain, "127.0.1.11", camera->boundPort());
 	unsigned char payload[20] = {0x81, 0x09, 0x00, 0x02, 0x00, 0x03, 0xFF};
 	QByteArray reply;
 	link->sendRawInquiry(reply, payload, 7);
 	link->sendRawInquiry(reply, payload, sizeof(payload));
-	ASSERT_TRUE(camera.waitForDatagrams(2, 1000));
-	EXPECT_EQ(hexText(camera.datagrams()[0]).toStdString(), "01 10 00 07 00 00 00 01 81 09 00 02 00 03 FF");
-	EXPECT_EQ(hexText(camera.datagrams()[1].left(4)).toStdString(), "01 10 00 10");
-	EXPECT_EQ(camera.datagrams()[1].size(), 24);
+	ASSERT_TRUE(camera->waitForDatagrams(2, 1000));
+	EXPECT_EQ(hexText(camera->datagrams()[0]).toStdString(), "01 10 00 07 00 00 00 01 81 09 00 02 00 03 FF");
+	EXPECT_EQ(hexText(camera->datagrams()[1].left(4)).toStdString(), "01 10 00 10");
+	EXPECT_EQ(camera->datagrams()[1].size(), 24);
 }
 
 // Packets 1, 16, 65535 and 65536 (wrapped to 0); an empty reply decodes as number 0 but must not confirm packet 0.
 TEST(SequenceNumbers, OneDigitPerByteWrapToZeroAndSilenceNeverConfirmsIt)
 {
-	CameraSimulator camera(simulatorOptions("127.0.1.11"));
-	ASSERT_TRUE(camera.start());
-	auto link = aimed(Plain, "127.0.1.11", camera.boundPort());
+	auto camera = startCamera("127.0.1.11");
+	auto link = aimed(Plain, "127.0.1.11", camera->boundPort());
 	for (int skip : {0, 14, 65518}) {
 		for (int i = 0; i < skip; i++)
 			link->nextSequence();
 		EXPECT_TRUE(link->moveUp());
 	}
-	CameraSimulator::Options faults = camera.options();
-	faults.silent = true;
-	camera.setFaults(faults);
+	O silent;
+	silent.silent = true;
+	camera->setFaults(silent);
 	EXPECT_FALSE(link->moveUp());
 	QStringList numbers;
-	for (const QByteArray &d : camera.datagrams())
+	for (const QByteArray &d : camera->datagrams())
 		numbers << hexText(d.mid(4, 4));
 	EXPECT_EQ(numbers.join(" | "), "00 00 00 01 | 00 00 01 00 | 0F 0F 0F 0F | 00 00 00 00 | 00 00 00 00");
 }

@@ -6,13 +6,16 @@
 
 QStringList logged;
 
-CameraSimulator::Options simulatorOptions(const char *address, const std::string &model)
+std::unique_ptr<CameraSimulator> startCamera(const char *address, const std::function<void(O &)> &change)
 {
-	CameraSimulator::Options options;
-	options.model = model;
+	O options;
 	options.bindAddress = address;
 	options.port = 0;
-	return options;
+	if (change)
+		change(options);
+	auto camera = std::make_unique<CameraSimulator>(options);
+	EXPECT_TRUE(camera->start()) << camera->errorString();
+	return camera;
 }
 
 QByteArray hexBytes(const char *spaced)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -21,7 +22,9 @@ extern QStringList logged; // debug messages of the code under test, gathered by
 
 QByteArray hexBytes(const char *spaced);  // "01 00 0a" -> bytes
 QString hexText(const QByteArray &bytes); // bytes -> "01 00 0A"
-CameraSimulator::Options simulatorOptions(const char *address, const std::string &model = "QK-H57P");
+using O = CameraSimulator::Options;
+// A started camera ("QK-H57P" unless changed) on a free port of a loopback address.
+std::unique_ptr<CameraSimulator> startCamera(const char *address, const std::function<void(O &)> &change = {});
 
 enum Family { Plain, H32P, JS4 };
 

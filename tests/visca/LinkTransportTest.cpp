@@ -4,25 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace {
 
 const char address[] = "127.0.1.20";
 const char miss[] = "check count number Error!!";
 const char notExecuted[] = "error = ACK_COMMAND_NOT_ECECUTE  65\n";
-
-// A camera on the suite's address with some options changed.
-using Change = std::function<void(CameraSimulator::Options &)>;
-std::unique_ptr<CameraSimulator> camera(const Change &change = {}, const std::string &model = "QK-H57P")
-{
-	CameraSimulator::Options options = simulatorOptions(address, model);
-	if (change)
-		change(options);
-	auto simulator = std::make_unique<CameraSimulator>(options);
-	EXPECT_TRUE(simulator->start()) << simulator->errorString();
-	return simulator;
-}
 
 // Reply kinds are not checked: the first two replies with the right number count. Each failed attempt logs once.
 struct ReplyRule {
@@ -39,7 +25,7 @@ class CommandReplies : public ::testing::TestWithParam<ReplyRule> {};
 TEST_P(CommandReplies, DecideTheCommand)
 {
 	const ReplyRule rule = GetParam();
-	auto cam = camera([&rule](CameraSimulator::Options &o) {
+	auto cam = startCamera(address, [&rule](O &o) {
 		o.silent = rule.replies.empty();
 		for (const char *visca : rule.replies)
 			o.commandReplies.push_back(hexBytes(visca));
@@ -78,13 +64,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(LinkTransport, LateAnswerDecodesZeroAndIsDiscardedByTheNextSend)
 {
-	auto cam = camera([](CameraSimulator::Options &o) { o.silent = true; });
+	auto cam = startCamera(address, [](O &o) { o.silent = true; });
 	auto link = aimed(Plain, address, cam->boundPort());
 	logged.clear();
 	EXPECT_EQ(link->getGain(), 0);
 	EXPECT_EQ(logged, QStringList{"check count number Error!!  = 0"});
 	ASSERT_TRUE(cam->sendToLastPeer(hexBytes("01 11 00 07 00 00 00 01 90 50 00 00 00 07 FF"))); // too late
-	cam->setFaults(simulatorOptions(address));
+	cam->setFaults(O());
 	CameraSimulator::State state;
 	state.gain = 9;
 	cam->setState(state);
@@ -95,7 +81,7 @@ TEST(LinkTransport, LateAnswerDecodesZeroAndIsDiscardedByTheNextSend)
 
 TEST(LinkTransport, ForeignNumberFailsCommandsAndInquiries)
 {
-	auto cam = camera([](CameraSimulator::Options &o) { o.wrongSequence = true; });
+	auto cam = startCamera(address, [](O &o) { o.wrongSequence = true; });
 	auto link = aimed(Plain, address, cam->boundPort());
 	logged.clear();
 	EXPECT_FALSE(link->moveUp());
@@ -109,7 +95,7 @@ TEST(LinkTransport, ForeignNumberFailsCommandsAndInquiries)
 
 TEST(LinkTransport, OnlyOneStaleDatagramIsDiscarded)
 {
-	auto cam = camera();
+	auto cam = startCamera(address);
 	auto link = aimed(Plain, address, cam->boundPort());
 	EXPECT_EQ(link->getGamma(), 0); // binds the link's socket
 	ASSERT_TRUE(cam->sendToLastPeer(hexBytes("01 11 00 04 00 00 00 0A 90 50 05 FF")));
@@ -130,7 +116,7 @@ class ConnectProbe : public ::testing::TestWithParam<ConnectCase> {};
 TEST_P(ConnectProbe, ReadsTheAddressSetAnswer)
 {
 	const ConnectCase c = GetParam();
-	auto cam = camera([&c](CameraSimulator::Options &o) {
+	auto cam = startCamera(address, [&c](O &o) {
 		o.silent = !c.answer;
 		o.addressSetReply = c.answer ? hexBytes(c.answer) : QByteArray();
 	});
@@ -155,14 +141,16 @@ INSTANTIATE_TEST_SUITE_P(Answers, ConnectProbe,
 
 TEST(JS4Link, NoProbeAnyAnswerIsAliveAndGettersSkipTheNumberCheck)
 {
-	auto cam = camera([](CameraSimulator::Options &o) { o.errorReply = true; }, "QK-JS4");
+	auto cam = startCamera(address, [](O &o) {
+		o.model = "QK-JS4";
+		o.errorReply = true;
+	});
 	JS4ViscaIPModule link;
 	EXPECT_TRUE(link.connectCamera(address, cam->boundPort()));
 	EXPECT_TRUE(link.isCameraAlive());
 	ASSERT_EQ(cam->receivedCount(), 1u); // the liveness check is packet number 1
 	EXPECT_EQ(hexText(cam->datagrams()[0].mid(4, 4)).toStdString(), "00 00 00 01");
-	CameraSimulator::Options faults = cam->options();
-	faults.errorReply = false;
+	O faults;
 	faults.wrongSequence = true;
 	cam->setFaults(faults);
 	CameraSimulator::State state;
@@ -173,9 +161,8 @@ TEST(JS4Link, NoProbeAnyAnswerIsAliveAndGettersSkipTheNumberCheck)
 	EXPECT_TRUE(logged.isEmpty());
 }
 
-using O = CameraSimulator::Options;
 struct FaultCase {
-	Change configure;
+	std::function<void(O &)> configure;
 	bool result;
 	int datagrams;
 	int replies;
@@ -185,7 +172,7 @@ class SimulatorFaults : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(SimulatorFaults, ShapeTheCommandExchange)
 {
-	auto cam = camera(GetParam().configure);
+	auto cam = startCamera(address, GetParam().configure);
 	EXPECT_EQ(aimed(Plain, address, cam->boundPort())->moveUp(), GetParam().result);
 	cam->waitForReplies(GetParam().replies, 3000);
 	EXPECT_EQ(static_cast<int>(cam->receivedCount()), GetParam().datagrams);

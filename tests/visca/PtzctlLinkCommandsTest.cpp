@@ -46,18 +46,18 @@ class PtzctlSend : public ::testing::TestWithParam<SendCase> {};
 TEST_P(PtzctlSend, RunsOperationsInOrder)
 {
 	const SendCase c = GetParam();
-	CameraSimulator::Options options = simulatorOptions(sendAddress, c.model ? c.model : "QK-WD909P");
-	options.silent = c.silent;
-	CameraSimulator camera(options);
-	ASSERT_TRUE(camera.start());
-	QStringList args{"send", "--port", QString::number(camera.boundPort())};
+	auto camera = startCamera(sendAddress, [&c](O &o) {
+		o.model = c.model ? c.model : "QK-WD909P";
+		o.silent = c.silent;
+	});
+	QStringList args{"send", "--port", QString::number(camera->boundPort())};
 	if (c.model)
 		args << "--model" << c.model;
 	const ProcessResult run = ptzctl(args << sendAddress << QString(c.operations).split(' '));
 	EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
 	EXPECT_EQ(run.out.toStdString(), c.output);
 	if (c.lastPayload) {
-		EXPECT_EQ(hexText(camera.payloads().last()).toStdString(), c.lastPayload);
+		EXPECT_EQ(hexText(camera->payloads().last()).toStdString(), c.lastPayload);
 	}
 }
 
@@ -93,14 +93,13 @@ class PtzctlUsage : public ::testing::TestWithParam<const char *> {};
 
 TEST_P(PtzctlUsage, RefusesBeforeSendingAnything)
 {
-	CameraSimulator camera(simulatorOptions(sendAddress));
-	ASSERT_TRUE(camera.start());
-	const QString line = QString(GetParam()).replace("PORT", QString::number(camera.boundPort()));
+	auto camera = startCamera(sendAddress);
+	const QString line = QString(GetParam()).replace("PORT", QString::number(camera->boundPort()));
 	const ProcessResult run = ptzctl(line.split(' ', Qt::SkipEmptyParts));
 	EXPECT_EQ(run.exitCode, 2);
 	EXPECT_TRUE(run.out.isEmpty());
 	EXPECT_TRUE(run.err.startsWith("ptzctl " + line.section(' ', 0, 0) + ": ")) << run.err.toStdString();
-	EXPECT_FALSE(camera.waitForDatagrams(1, 100));
+	EXPECT_FALSE(camera->waitForDatagrams(1, 100));
 }
 
 INSTANTIATE_TEST_SUITE_P(
