@@ -46,20 +46,13 @@ QStringList bindingsOf(obs_hotkey_id id)
 	return out;
 }
 
-class CameraHotKeyTest : public ::testing::Test {
-protected:
-	void SetUp() override { logLines.clear(); }
-
-	QString writeIni(const QByteArray &content)
-	{
-		QFile file(dir.filePath("basic.ini"));
-		EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-		file.write(content);
-		return file.fileName();
-	}
-
-	QTemporaryDir dir;
-};
+QString writeIni(const QTemporaryDir &dir, const QByteArray &content)
+{
+	QFile file(dir.filePath("basic.ini"));
+	EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+	file.write(content);
+	return file.fileName();
+}
 
 QByteArray bindingFor(const char *name)
 {
@@ -78,11 +71,13 @@ struct IniCase {
 	int boundKey; // index that must hold exactly the Shift+F5 binding, -1 for none
 };
 
-class CameraHotKeyIniTest : public CameraHotKeyTest, public ::testing::WithParamInterface<IniCase> {};
+class CameraHotKeyIniTest : public ::testing::TestWithParam<IniCase> {};
 
 TEST_P(CameraHotKeyIniTest, LoadsBindingsAndUnregistersOnDestruction)
 {
 	const IniCase &c = GetParam();
+	QTemporaryDir dir;
+	logLines.clear();
 	std::set<obs_hotkey_id> before = frontendHotkeys();
 	std::unique_ptr<CameraHotKey> hotKeys;
 	if (c.profile == Profile::FromFrontEnd) {
@@ -92,7 +87,7 @@ TEST_P(CameraHotKeyIniTest, LoadsBindingsAndUnregistersOnDestruction)
 		if (c.profile == Profile::Directory)
 			QDir().mkpath(path = dir.filePath("basic.ini"));
 		else if (c.profile == Profile::File)
-			path = writeIni(c.content);
+			path = writeIni(dir, c.content);
 		hotKeys = std::make_unique<CameraHotKey>(path, nullptr);
 	}
 	EXPECT_EQ(logLines, c.expectedLog);
@@ -122,9 +117,10 @@ INSTANTIATE_TEST_SUITE_P(
 		IniCase{"NoBindingsMember", Profile::File, "[Hotkeys]\nPreset3HotKey={\"keys\":[]}\n", {}, -1}),
 	[](const ::testing::TestParamInfo<IniCase> &info) { return std::string(info.param.name); });
 
-TEST_F(CameraHotKeyTest, KeyPressAndReleaseReachTheUiThread)
+TEST(CameraHotKeyTest, KeyPressAndReleaseReachTheUiThread)
 {
-	CameraHotKey hotKeys(writeIni(bindingFor("Preset3HotKey")), nullptr);
+	QTemporaryDir dir;
+	CameraHotKey hotKeys(writeIni(dir, bindingFor("Preset3HotKey")), nullptr);
 	// Injection presses the binding; libobs' hotkey thread releases it once it sees the key is not held.
 	QList<QPair<int, bool>> received;
 	bool allOnUiThread = true;

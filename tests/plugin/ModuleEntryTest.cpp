@@ -12,8 +12,7 @@
 
 namespace {
 
-std::string modulePath;
-std::string dataPath;
+std::string modulePath, dataPath;
 
 class ModuleEntryTest : public ::testing::Test {
 protected:
@@ -77,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
 			  LookupCase{"UnknownKey", false, nullptr, false, "NoSuchKey", "missing:untouched"},
 			  LookupCase{"EmptyKey", false, nullptr, false, "", "missing:untouched"},
 			  LookupCase{"NoLocaleFile", true, nullptr, false, "UseHotHeys", "missing:untouched"},
-			  LookupCase{"UnknownLocaleFallsBackToEnglish", false, "xx-XX", false, "SimpleMode",
+			  LookupCase{"UnknownLocaleIsEnglish", false, "xx-XX", false, "SimpleMode",
 				     "found:Simple Mode"},
 			  LookupCase{"FreedTwice", false, nullptr, true, "Settings", "missing:untouched"},
 			  LookupCase{"SetAgainAfterFree", false, "en-US", true, "Settings", "found:Settings"}),
