@@ -1,5 +1,6 @@
 #include "AboutDialog.h"
 #include "ui_AboutDialog.h"
+#include "HostThemeReset.h"
 
 #include <obs-module.h>
 
@@ -7,6 +8,8 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent), ui(new Ui::AboutDia
 {
 	ui->setupUi(this);
 	setWindowTitle(QString::fromUtf8(obs_module_text("AboutUs")));
+	ensurePolished(); // so that the new sheet restyles the widgets the form has already styled
+	setStyleSheet(withHostThemeReset(styleSheet()));
 }
 
 AboutDialog::~AboutDialog()

@@ -1,5 +1,6 @@
 #include "DiscoveryDialog.h"
 #include "ui_DiscoveryDialog.h"
+#include "HostThemeReset.h"
 
 #include "QtCompat.h"
 #include "discovery/OnvifDiscovery.h"
@@ -41,7 +42,7 @@ DiscoveryDialog::DiscoveryDialog(QWidget *parent, const SearchTarget &target)
 
 	connect(ui->IPTableWidget, &QTableWidget::cellClicked, this, &DiscoveryDialog::rowPressed);
 
-	setStyleSheet("background-color: #474747");
+	setStyleSheet(withHostThemeReset("background-color: #474747"));
 	connect(ui->CameraComboBox, &QComboBox::currentTextChanged, this, &DiscoveryDialog::showAssignment);
 	setWindowFlag(Qt::WindowStaysOnTopHint);
 }

@@ -1,5 +1,6 @@
 #include "MainDialog.h"
 #include "ui_MainDialog.h"
+#include "HostThemeReset.h"
 
 #include "AboutDialog.h"
 #include "DiscoveryDialog.h"
@@ -100,7 +101,7 @@ MainDialog::MainDialog(QWidget *parent) : QDialog(parent), ui(new Ui::MainDialog
 
 	ui->AdvanceFrame->hide();
 	setFixedSize(425, 692);
-	setStyleSheet("background-color: #474747");
+	setStyleSheet(withHostThemeReset("background-color: #474747"));
 
 	loadPresetNames();
 	loadSlotLabels();

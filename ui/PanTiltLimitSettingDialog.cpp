@@ -1,5 +1,6 @@
 #include "PanTiltLimitSettingDialog.h"
 #include "ui_PanTiltLimitSettingDialog.h"
+#include "HostThemeReset.h"
 
 #include "QtCompat.h"
 
@@ -17,6 +18,8 @@ PanTiltLimitSettingDialog::PanTiltLimitSettingDialog(QWidget *parent)
 {
 	qRegisterMetaType<CommandType>("CommandType");
 	ui->setupUi(this);
+	ensurePolished(); // so that the new sheet restyles the widgets the form has already styled
+	setStyleSheet(withHostThemeReset(styleSheet()));
 
 	setLimitEditsEnabled(0);
 	// Degrees: tilt up 0..90, tilt down 0..-30, pan left 0..-170, pan right 0..170.

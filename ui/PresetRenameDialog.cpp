@@ -1,5 +1,6 @@
 #include "PresetRenameDialog.h"
 #include "ui_PresetRenameDialog.h"
+#include "HostThemeReset.h"
 
 #include "plugin/ModuleText.h"
 #include "settings/Utils.h"
@@ -10,6 +11,8 @@
 PresetRenameDialog::PresetRenameDialog(QWidget *parent) : QDialog(parent), ui(new Ui::PresetRenameDialog)
 {
 	ui->setupUi(this);
+	ensurePolished(); // so that the new sheet restyles the widgets the form has already styled
+	setStyleSheet(withHostThemeReset(styleSheet()));
 	fillFields();
 	connect(ui->ApplyButton, &QPushButton::clicked, this, &PresetRenameDialog::apply);
 
