@@ -22,11 +22,11 @@ sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 from obs_harness import Accessibility, HarnessError, ObsSession, Simulator, bring_up_loopback, wait_for  # noqa: E402
 
 CAMERAS = [
-    ("QK-H57P", "127.0.7.21", "Stage H57P"),
-    ("QK-H32P", "127.0.7.22", "Desk H32P"),
-    ("QK-WD909P", "127.0.7.23", "Wide WD909P"),
-    ("QK-WD406P", "127.0.7.24", "Hall WD406P"),
-    ("QK-JS4", "127.0.7.25", "Joystick JS4"),
+    ("QK-H57P", "127.0.7.21", "Stage"),
+    ("QK-H32P", "127.0.7.22", "Desk"),
+    ("QK-WD909P", "127.0.7.23", "Wide"),
+    ("QK-WD406P", "127.0.7.24", "Hall"),
+    ("QK-JS4", "127.0.7.25", "Joystick"),
 ]
 
 
