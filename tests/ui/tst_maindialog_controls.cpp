@@ -205,7 +205,7 @@ void MainDialogControlsTest::sends_data()
 	row("limits off: both clears", limit(5, 0), {"81 01 06 07 01 01" + clear, "81 01 06 07 01 00" + clear});
 	row("speed compensation off", limit(4, 0), {"81 01 06 1f 01 00 ff"});
 	row("pan left -170 stored", limit(1, -170, "PanLeftLimit"), {"81 01 06 07 00 00"});
-	row("unknown limit type", limit(9, 1), {});
+	row("unknown limit type", limit(7, 1), {});
 	row("limit dialog opened thrice, one angle confirmed",
 	    [](Rig &r) {
 		    for (int i = 0; i < 3; ++i)
