@@ -173,7 +173,8 @@ QByteArray viscaIpModule::exchangeInquiry(const unsigned char *packet, int lengt
 	sendPacket(packet, length);
 	readReply(reply);
 	const unsigned int got = replySequence(reply);
-	if (!matchesSequence(reply, sequence)) {
+	m_lastInquiryAnswered = matchesSequence(reply, sequence);
+	if (!m_lastInquiryAnswered) {
 		qDebug("check count number Error!!  = %u", got);
 		return QByteArray();
 	}
@@ -213,7 +214,9 @@ QByteArray viscaIpModule::runUncheckedInquiry(const unsigned char *visca, int le
 	std::memcpy(packet + headerSize, visca, static_cast<size_t>(length));
 	sendPacket(packet, length + headerSize);
 	QByteArray reply;
-	return readReply(reply);
+	readReply(reply);
+	m_lastInquiryAnswered = !reply.isEmpty();
+	return reply;
 }
 
 QByteArray viscaIpModule::sendRawInquiry(QByteArray &reply, const unsigned char *payload, int length)
@@ -698,7 +701,9 @@ int viscaIpModule::getMirrorFlip()
 	static const unsigned char mirror[] = {0x81, 0x09, 0x04, 0x61, 0xFF};
 	static const unsigned char flip[] = {0x81, 0x09, 0x04, 0x66, 0xFF};
 	const int m = replyDigit(runInquiry(mirror, sizeof(mirror)), 10);
+	const bool mirrorAnswered = m_lastInquiryAnswered;
 	const int f = replyDigit(runInquiry(flip, sizeof(flip)), 10);
+	m_lastInquiryAnswered = m_lastInquiryAnswered && mirrorAnswered;
 	switch (m * 10 + f) {
 	case 22:
 		return 3;

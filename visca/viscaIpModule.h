@@ -111,6 +111,8 @@ public:
 	// Reply decoding: positions count from the start of the datagram; beyond its end they read as 0.
 	static int replyDigit(const QByteArray &reply, int position);
 	static unsigned int replySequence(const QByteArray &reply);
+	// False when the most recent inquiry got no valid answer; its decoded value is then 0.
+	bool lastInquiryAnswered() const { return m_lastInquiryAnswered; }
 
 	// Stored state, for callers that show it and for checks.
 	QHostAddress cameraAddress() const { return m_cameraAddress; }
@@ -159,6 +161,7 @@ private:
 	int m_upRightTilt = 0;
 	int m_downLeftTilt = 65535;
 	int m_focusSpeed = 3;
+	bool m_lastInquiryAnswered = false;
 
 	static int s_presetNumber;
 };

@@ -68,6 +68,7 @@ TEST(LinkTransport, LateAnswerDecodesZeroAndIsDiscardedByTheNextSend)
 	auto link = aimed(Plain, address, cam->boundPort());
 	logged.clear();
 	EXPECT_EQ(link->getGain(), 0);
+	EXPECT_FALSE(link->lastInquiryAnswered());
 	EXPECT_EQ(logged, QStringList{"check count number Error!!  = 0"});
 	ASSERT_TRUE(cam->sendToLastPeer(hexBytes("01 11 00 07 00 00 00 01 90 50 00 00 00 07 FF"))); // too late
 	cam->setFaults(O());
@@ -76,6 +77,7 @@ TEST(LinkTransport, LateAnswerDecodesZeroAndIsDiscardedByTheNextSend)
 	cam->setState(state);
 	logged.clear();
 	EXPECT_EQ(link->getGain(), 9);
+	EXPECT_TRUE(link->lastInquiryAnswered());
 	EXPECT_TRUE(logged.isEmpty());
 }
 
