@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -191,13 +192,14 @@ bool CameraSimulator::start()
 
 void CameraSimulator::stop()
 {
-	{
-		std::lock_guard<std::mutex> lock(m_stopMutex);
-		m_stop.store(true);
-	}
-	m_stopSignal.notify_all();
+	m_stop.store(true);
 	if (m_thread.joinable())
 		m_thread.join();
+	m_scheduled.clear();
+	if (m_foreignFd >= 0) {
+		::close(m_foreignFd);
+		m_foreignFd = -1;
+	}
 	if (m_fd >= 0) {
 		::close(m_fd);
 		m_fd = -1;
@@ -209,20 +211,13 @@ void CameraSimulator::stop()
 	m_running.store(false);
 }
 
-void CameraSimulator::pause(int ms)
-{
-	if (ms <= 0)
-		return;
-	std::unique_lock<std::mutex> lock(m_stopMutex);
-	m_stopSignal.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stop.load(); });
-}
-
 void CameraSimulator::run()
 {
 	char buffer[2048];
 	while (!m_stop.load()) {
 		pollfd pfd{m_fd, POLLIN, 0};
-		const int ready = ::poll(&pfd, 1, 50);
+		const int ready = ::poll(&pfd, 1, msUntilNextDue());
+		sendDue();
 		if (ready <= 0 || !(pfd.revents & POLLIN))
 			continue;
 		sockaddr_in from{};
@@ -253,6 +248,14 @@ void CameraSimulator::handle(const QByteArray &datagram, const sockaddr_in &from
 	const Options o = options();
 	if (o.silent)
 		return;
+	if (!o.replyFrom.empty() && m_foreignFd < 0) {
+		sockaddr_in addr{};
+		addr.sin_family = AF_INET;
+		if (inet_pton(AF_INET, o.replyFrom.c_str(), &addr.sin_addr) == 1) {
+			m_foreignFd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+			::bind(m_foreignFd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr));
+		}
+	}
 	const QByteArray visca = datagram.mid(8);
 	std::vector<QByteArray> replies;
 	const bool command = startsWith(visca, {0x81, 0x01});
@@ -270,10 +273,21 @@ void CameraSimulator::handle(const QByteArray &datagram, const sockaddr_in &from
 	} else {
 		replies.push_back(answerInquiry(o, visca));
 	}
+	sendJunk(o, datagram, from);
+	int delayMs = 0;
 	for (size_t i = 0; i < replies.size(); i++) {
-		pause(i == 0 ? o.ackDelayMs : o.completionDelayMs);
-		sendReply(o, datagram, replies[i], from);
+		delayMs += i == 0 ? o.ackDelayMs : o.completionDelayMs;
+		sendReply(o, datagram, replies[i], from, delayMs);
 	}
+}
+
+void CameraSimulator::sendJunk(const Options &o, const QByteArray &request, const sockaddr_in &to)
+{
+	QByteArray otherNumber = bytes({0x01, 0x11, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0x90, 0x51, 0xFF});
+	otherNumber[4] = static_cast<char>((at(request, 4) + 1) & 0x0F);
+	const QByteArray junk[] = {request, request.left(8), bytes({0xDE, 0xAD, 0xBE, 0xEF}), otherNumber};
+	for (int i = 0; i < o.junkBurst && !m_stop.load(); i++)
+		transmit(junk[i % 4], to, !o.replyFrom.empty());
 }
 
 QByteArray CameraSimulator::answerInquiry(const Options &o, const QByteArray &visca)
@@ -484,7 +498,7 @@ void CameraSimulator::applyCommand(const QByteArray &v)
 }
 
 void CameraSimulator::sendReply(const Options &o, const QByteArray &request, const QByteArray &visca,
-				const sockaddr_in &to)
+				const sockaddr_in &to, int delayMs)
 {
 	if (m_stop.load())
 		return;
@@ -500,17 +514,51 @@ void CameraSimulator::sendReply(const Options &o, const QByteArray &request, con
 		sequence ^= 0x0800; // far from the numbers around it
 	datagram += bytes({(sequence >> 12) & 0x0F, (sequence >> 8) & 0x0F, (sequence >> 4) & 0x0F, sequence & 0x0F});
 	datagram += visca;
-	const int copies = o.duplicateReplies ? 2 : 1;
-	for (int i = 0; i < copies; i++) {
-		::sendto(m_fd, datagram.constData(), static_cast<size_t>(datagram.size()), 0,
-			 reinterpret_cast<const sockaddr *>(&to), sizeof(to));
-		log("out", datagram);
-		{
-			std::lock_guard<std::mutex> lock(m_mutex);
-			m_sent.append(datagram);
-		}
-		m_received.notify_all();
+	const bool foreign = !o.replyFrom.empty();
+	const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(delayMs);
+	for (int copy = 0; copy < (o.duplicateReplies ? 2 : 1); copy++) {
+		if (delayMs <= 0)
+			transmit(datagram, to, foreign);
+		else
+			m_scheduled.push_back(Scheduled{due, datagram, to, foreign});
 	}
+}
+
+void CameraSimulator::transmit(const QByteArray &datagram, const sockaddr_in &to, bool foreign)
+{
+	const int fd = foreign && m_foreignFd >= 0 ? m_foreignFd : m_fd;
+	::sendto(fd, datagram.constData(), static_cast<size_t>(datagram.size()), 0,
+		 reinterpret_cast<const sockaddr *>(&to), sizeof(to));
+	log("out", datagram);
+	{
+		std::lock_guard<std::mutex> lock(m_mutex);
+		m_sent.append(datagram);
+	}
+	m_received.notify_all();
+}
+
+void CameraSimulator::sendDue()
+{
+	const auto now = std::chrono::steady_clock::now();
+	std::vector<Scheduled> later;
+	for (const Scheduled &entry : m_scheduled) {
+		if (entry.due <= now)
+			transmit(entry.datagram, entry.to, entry.foreign);
+		else
+			later.push_back(entry);
+	}
+	m_scheduled.swap(later);
+}
+
+int CameraSimulator::msUntilNextDue() const
+{
+	int wait = 50;
+	const auto now = std::chrono::steady_clock::now();
+	for (const Scheduled &entry : m_scheduled) {
+		const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(entry.due - now).count();
+		wait = std::min<int>(wait, static_cast<int>(std::max<long long>(left, 0)));
+	}
+	return wait;
 }
 
 bool CameraSimulator::sendToLastPeer(const QByteArray &datagram)

@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdint>
@@ -45,19 +46,24 @@ public:
 		std::string logFile; // each datagram in and out as hex with a timestamp; empty: none
 
 		// Faults
-		bool silent = false;       // receive and record, never answer
-		int ackDelayMs = 0;        // pause before the first reply to a datagram
-		int completionDelayMs = 0; // pause before each further reply (the completion)
+		bool silent = false; // receive and record, never answer
+		// Replies are scheduled, not waited for: a delayed reply never holds up the next datagram's.
+		int ackDelayMs = 0;        // delay of the first reply to a datagram
+		int completionDelayMs = 0; // further delay of each further reply (the completion)
 		bool errorReply = false;   // answer every 81 message with 90 60 <errorCode> FF instead
 		int errorCode = 0x02;
 		bool wrongSequence = false;    // replies carry the request's number with bit 11 flipped
 		bool duplicateReplies = false; // every reply datagram goes out twice
 		int dropReply = 0;             // the n-th reply datagram (1-based, counted from start) is not sent
+		// Before the replies to each datagram, this many junk datagrams in turn: the request echoed, its
+		// header alone, four bytes of garbage, a completion carrying another number.
+		int junkBurst = 0;
+		std::string replyFrom; // IPv4 text: replies go out from this address instead (a foreign host)
 		// Raw VISCA bytes (header is added) answered instead of the family's reply to an ID inquiry;
 		// lets a test make short answers or ID bytes above 0x7F.
 		std::map<IdInquiry, QByteArray> idOverride;
 		// VISCA replies to every command, in order (ackDelayMs before the first, completionDelayMs before
-		// each further one); empty: 90 41 FF then 90 51 FF.
+		// each further one); empty: 90 41 FF then 90 51 FF. An empty entry goes out as a header alone.
 		std::vector<QByteArray> commandReplies;
 		QByteArray addressSetReply; // VISCA reply to 88 30 01 FF; empty: 88 30 02 FF
 	};
@@ -156,12 +162,25 @@ private:
 	void handle(const QByteArray &datagram, const sockaddr_in &from);
 	QByteArray answerInquiry(const Options &o, const QByteArray &visca);
 	void applyCommand(const QByteArray &visca);
-	void sendReply(const Options &o, const QByteArray &request, const QByteArray &visca, const sockaddr_in &to);
+	void sendReply(const Options &o, const QByteArray &request, const QByteArray &visca, const sockaddr_in &to,
+		       int delayMs);
+	void sendJunk(const Options &o, const QByteArray &request, const sockaddr_in &to);
+	void transmit(const QByteArray &datagram, const sockaddr_in &to, bool foreign);
+	void sendDue(); // scheduled replies whose time has come
+	int msUntilNextDue() const;
 	void log(const char *direction, const QByteArray &datagram);
-	void pause(int ms); // returns early on stop()
 
 	Options m_options;
+	struct Scheduled {
+		std::chrono::steady_clock::time_point due;
+		QByteArray datagram;
+		sockaddr_in to;
+		bool foreign;
+	};
+
 	int m_fd = -1;
+	int m_foreignFd = -1; // bound to Options::replyFrom
+	std::vector<Scheduled> m_scheduled; // simulator thread only
 	uint16_t m_boundPort = 0;
 	std::thread m_thread;
 	std::atomic<bool> m_stop{false};
@@ -177,6 +196,5 @@ private:
 	bool m_havePeer = false;
 	sockaddr_in m_lastPeer{};
 	std::mutex m_stopMutex;
-	std::condition_variable m_stopSignal;
 	FILE *m_log = nullptr;
 };

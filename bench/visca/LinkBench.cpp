@@ -26,9 +26,9 @@ public:
 	void aim(const QString &ip, int port) { setCamera(ip, port); }
 };
 
-std::unique_ptr<CameraSimulator> startCamera()
+std::unique_ptr<CameraSimulator> startCamera(const CameraSimulator::Options &faults = {})
 {
-	CameraSimulator::Options options;
+	CameraSimulator::Options options = faults;
 	options.bindAddress = cameraAddress;
 	options.port = 0;
 	auto camera = std::make_unique<CameraSimulator>(options);
@@ -77,6 +77,33 @@ void BM_Inquiry(benchmark::State &state)
 	}
 }
 BENCHMARK(BM_Inquiry)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+// Share of commands reported as succeeded (counter "succeeded", in percent) against a camera that does
+// everything it is asked but sends each reply twice (argument 0) or completes 600 ms late (argument 1):
+// ten moves and a preset store, as an operator would.
+void BM_CommandShare(benchmark::State &state)
+{
+	CameraSimulator::Options faults;
+	if (state.range(0) == 0)
+		faults.duplicateReplies = true;
+	else
+		faults.completionDelayMs = 600;
+	auto camera = startCamera(faults);
+	if (!camera) {
+		state.SkipWithError("camera simulator did not start");
+		return;
+	}
+	BenchLink link;
+	link.aim(cameraAddress, camera->boundPort());
+	int succeeded = 0;
+	int total = 0;
+	for (auto _ : state) {
+		for (int i = 0; i < 11; i++, total++)
+			succeeded += (i < 10 ? link.moveUp() : link.storePreset()) ? 1 : 0;
+	}
+	state.counters["succeeded"] = 100.0 * succeeded / total;
+}
+BENCHMARK(BM_CommandShare)->Arg(0)->Arg(1)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // Plain echo peer: poll() with a stop flag, answers each datagram with itself.
 class EchoPeer {

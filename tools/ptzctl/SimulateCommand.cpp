@@ -12,7 +12,7 @@ namespace {
 const char usage[] = "usage: ptzctl simulate --model NAME [--bind ADDR] [--port N] [--log FILE]\n"
 		     "                        [--silent] [--ack-delay MS] [--completion-delay MS]\n"
 		     "                        [--error-reply] [--error-code N] [--wrong-sequence]\n"
-		     "                        [--duplicate] [--drop N]\n"
+		     "                        [--duplicate] [--drop N] [--junk N] [--reply-from ADDR]\n"
 		     "Runs a simulated camera (default 127.0.0.2:52381) until SIGINT or SIGTERM.\n";
 
 bool parseNumber(const QString &text, int low, int high, int &out)
@@ -49,6 +49,7 @@ int runSimulateCommand(const QStringList &args)
 		{"--completion-delay", &options.completionDelayMs, 0, 60000},
 		{"--error-code", &options.errorCode, 0, 255},
 		{"--drop", &options.dropReply, 0, 1000000},
+		{"--junk", &options.junkBurst, 0, 1000000},
 	};
 	struct FlagOption {
 		const char *name;
@@ -97,6 +98,8 @@ int runSimulateCommand(const QStringList &args)
 			haveModel = true;
 		} else if (arg == "--bind") {
 			options.bindAddress = value.toStdString();
+		} else if (arg == "--reply-from") {
+			options.replyFrom = value.toStdString();
 		} else if (arg == "--log") {
 			options.logFile = value.toStdString();
 		} else {
