@@ -306,6 +306,8 @@ QByteArray CameraSimulator::answerInquiry(const Options &o, const QByteArray &vi
 		return overridden(IdInquiry::First, family == Family::First ? idAnswer(code) : errorSyntax);
 	if (visca == secondIdInquiry)
 		return overridden(IdInquiry::Second, family == Family::Second ? idAnswer(code) : errorSyntax);
+	if (!o.inquiryReply.isEmpty())
+		return o.inquiryReply;
 
 	std::lock_guard<std::mutex> lock(m_mutex);
 	const State &s = m_state;

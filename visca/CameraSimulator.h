@@ -66,6 +66,7 @@ public:
 		// each further one); empty: 90 41 FF then 90 51 FF. An empty entry goes out as a header alone.
 		std::vector<QByteArray> commandReplies;
 		QByteArray addressSetReply; // VISCA reply to 88 30 01 FF; empty: 88 30 02 FF
+		QByteArray inquiryReply;    // VISCA reply to every inquiry but the ID ones; empty: the state's answer
 	};
 
 	// Camera state as the commands left it; values as the commands carried them.
@@ -179,7 +180,7 @@ private:
 	};
 
 	int m_fd = -1;
-	int m_foreignFd = -1; // bound to Options::replyFrom
+	int m_foreignFd = -1;               // bound to Options::replyFrom
 	std::vector<Scheduled> m_scheduled; // simulator thread only
 	uint16_t m_boundPort = 0;
 	std::thread m_thread;

@@ -45,7 +45,7 @@ bool JS4ViscaIPModule::setVendorPicture(unsigned char setting, int value)
 int JS4ViscaIPModule::getVendorPicture(unsigned char setting)
 {
 	const unsigned char visca[] = {0x81, 0x09, 0x0E, 0x24, setting, 0xFF};
-	return replyDigit(runUncheckedInquiry(visca, sizeof(visca)), 13);
+	return replyDigit(runUncheckedInquiry(visca, sizeof(visca), 7), 13);
 }
 
 bool JS4ViscaIPModule::setHue(int value)

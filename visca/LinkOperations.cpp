@@ -32,6 +32,12 @@ Result number(int value)
 	return {Result::Number, value};
 }
 
+// An inquiry's result, or NoAnswer when the camera gave none.
+Result answer(const viscaIpModule &link, Result result)
+{
+	return link.lastInquiryAnswered() ? result : Result{Result::NoAnswer, 0};
+}
+
 #define OP_BOOL(op)                                                                                                    \
 	{                                                                                                              \
 #op, "", [](viscaIpModule & l, const Args &) { return flag(l.op()); }                                  \
@@ -42,7 +48,7 @@ Result number(int value)
 	}
 #define OP_INT(op)                                                                                                     \
 	{                                                                                                              \
-#op, "", [](viscaIpModule & l, const Args &) { return number(l.op()); }                                \
+#op, "", [](viscaIpModule & l, const Args &) { return answer(l, number(l.op())); }                     \
 	}
 #define OP_VOID_INT(op)                                                                                                \
 	{                                                                                                              \
@@ -90,7 +96,7 @@ const std::vector<Operation> &table()
 		OP_BOOL_INT(setFocusPosition),
 		OP_INT(getFocusPosition),
 		{"setAutoFocus", "b", [](viscaIpModule &l, const Args &a) { return flag(l.setAutoFocus(a[0] != 0)); }},
-		OP_BOOL(isAutoFocus),
+		{"isAutoFocus", "", [](viscaIpModule &l, const Args &) { return answer(l, flag(l.isAutoFocus())); }},
 		OP_VOID_INT(setFocusSpeed),
 		OP_VOID_INT(setPresetNumber),
 		OP_BOOL(recallPreset),
@@ -226,6 +232,8 @@ QString format(const Result &result)
 		return result.value ? QStringLiteral("true") : QStringLiteral("false");
 	case Result::Number:
 		return QString::number(result.value);
+	case Result::NoAnswer:
+		return QStringLiteral("no answer");
 	case Result::None:
 		break;
 	}

@@ -12,7 +12,7 @@ class viscaIpModule;
 namespace LinkOperations {
 
 struct Result {
-	enum Kind { None, Bool, Number } kind = None;
+	enum Kind { None, Bool, Number, NoAnswer } kind = None; // NoAnswer: an inquiry without a valid answer
 	long long value = 0;
 };
 
@@ -26,7 +26,7 @@ bool parse(const QStringList &words, std::vector<Call> &calls, QString &error);
 Result run(viscaIpModule &link, const Call &call);
 // Parses and runs; results in order (empty when the script does not parse).
 std::vector<Result> runScript(viscaIpModule &link, const QString &script);
-// "true", "false" or the number; empty for operations without a result.
+// "true", "false", the number or "no answer"; empty for operations without a result.
 QString format(const Result &result);
 QStringList names();
 

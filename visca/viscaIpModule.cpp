@@ -13,7 +13,11 @@ namespace {
 
 const unsigned char typeCommand = 0x00;
 const unsigned char typeInquiry = 0x10;
+const unsigned char replyAddress = 0x90; // camera 1
 const int headerSize = 8;
+// VISCA bytes of an inquiry answer: 90 50 0p FF, or 90 50 0p 0q 0r 0s FF.
+const int shortAnswer = 4;
+const int longAnswer = 7;
 
 // One hexadecimal digit per byte, most significant first.
 void putDigits(unsigned char *out, unsigned int value)
@@ -70,28 +74,33 @@ bool viscaIpModule::hasDatagram() const
 qint64 viscaIpModule::sendPacket(const unsigned char *bytes, int length)
 {
 	const QByteArray packet(reinterpret_cast<const char *>(bytes), length);
-	// A late answer to an earlier packet would otherwise be taken for this packet's reply.
-	if (hasDatagram())
+	// Late answers to earlier packets would otherwise meet this packet's wait; bounded against a flood.
+	for (int i = 0; i < maxDiscarded && hasDatagram(); i++)
 		m_socket->readDatagram(nullptr, 0);
 	return m_socket->writeDatagram(packet, m_cameraAddress, static_cast<quint16>(m_cameraPort));
 }
 
-QByteArray viscaIpModule::readReply(QByteArray &reply)
+bool viscaIpModule::receiveFromCamera(QByteArray &datagram, const QElapsedTimer &timer)
 {
-	reply.clear();
-	QElapsedTimer timer;
-	timer.start();
 	for (;;) {
-		if (hasDatagram()) {
-			const qint64 size = m_socket->pendingDatagramSize();
-			reply.resize(static_cast<int>(qMax<qint64>(size, 0)));
-			const qint64 got = m_socket->readDatagram(reply.data(), reply.size());
-			reply.resize(static_cast<int>(qMax<qint64>(got, 0)));
-			return reply;
+		while (hasDatagram()) {
+			QHostAddress sender;
+			quint16 senderPort = 0;
+			datagram.resize(static_cast<int>(qMax<qint64>(m_socket->pendingDatagramSize(), 0)));
+			const qint64 got =
+				m_socket->readDatagram(datagram.data(), datagram.size(), &sender, &senderPort);
+			datagram.resize(static_cast<int>(qMax<qint64>(got, 0)));
+			if (got >= 0 && senderPort == m_cameraPort &&
+			    sender.isEqual(m_cameraAddress, QHostAddress::ConvertV4MappedToIPv4))
+				return true;
+			if (timer.elapsed() >= replyWaitMs)
+				break;
 		}
 		const qint64 left = replyWaitMs - timer.elapsed();
-		if (left <= 0)
-			return reply;
+		if (left <= 0) {
+			datagram.clear();
+			return false;
+		}
 		m_socket->waitForReadyRead(static_cast<int>(left));
 		// An unbound socket (nothing sent yet) returns at once and cannot receive: wait out the time.
 		if (!hasDatagram()) {
@@ -100,6 +109,15 @@ QByteArray viscaIpModule::readReply(QByteArray &reply)
 				QThread::msleep(static_cast<unsigned long>(qMin<qint64>(rest, 10)));
 		}
 	}
+}
+
+QByteArray viscaIpModule::readReply(QByteArray &reply)
+{
+	reply.clear();
+	QElapsedTimer timer;
+	timer.start();
+	receiveFromCamera(reply, timer);
+	return reply;
 }
 
 int viscaIpModule::replyDigit(const QByteArray &reply, int position)
@@ -113,6 +131,22 @@ unsigned int viscaIpModule::replySequence(const QByteArray &reply)
 {
 	return replyDigit(reply, 4) * 4096u + replyDigit(reply, 5) * 256u + replyDigit(reply, 6) * 16u +
 	       replyDigit(reply, 7);
+}
+
+bool viscaIpModule::isViscaReply(const QByteArray &datagram)
+{
+	const int size = datagram.size();
+	if (size < headerSize + 3)
+		return false;
+	const auto *b = reinterpret_cast<const unsigned char *>(datagram.constData());
+	return b[0] == 0x01 && ((b[2] << 8) | b[3]) == size - headerSize && b[8] == replyAddress && b[size - 1] == 0xFF;
+}
+
+bool viscaIpModule::carriesSequence(const QByteArray &datagram, unsigned int sequence)
+{
+	unsigned char digits[4];
+	putDigits(digits, sequence);
+	return datagram.size() >= headerSize && std::memcmp(datagram.constData() + 4, digits, 4) == 0;
 }
 
 bool viscaIpModule::isErrorReply(const QByteArray &reply)
@@ -143,42 +177,60 @@ bool viscaIpModule::isErrorReply(const QByteArray &reply)
 	return true;
 }
 
-// An empty reply decodes as sequence number 0; it must not pass for the reply to packet number 0.
-static bool matchesSequence(const QByteArray &reply, unsigned int sequence)
-{
-	return !reply.isEmpty() && viscaIpModule::replySequence(reply) == sequence;
-}
-
 bool viscaIpModule::waitCommandDone(unsigned int sequence)
 {
 	QByteArray reply;
-	readReply(reply);
-	if (!matchesSequence(reply, sequence)) {
-		qDebug("check count number Error!!");
-		return false;
+	QElapsedTimer timer;
+	timer.start();
+	bool acknowledged = false;
+	while (receiveFromCamera(reply, timer)) {
+		if (!isViscaReply(reply) || !carriesSequence(reply, sequence))
+			continue;
+		const int kind = static_cast<unsigned char>(reply.at(9)) & 0xF0;
+		if (kind == 0x60) {
+			isErrorReply(reply); // logs the known codes
+			return false;
+		}
+		if (reply.size() != headerSize + 3)
+			continue;
+		if (kind == 0x40 && !acknowledged) {
+			// The completion wait starts at the acknowledgement, as long as the first one.
+			acknowledged = true;
+			timer.restart();
+		} else if (kind == 0x50 && acknowledged) {
+			return true;
+		}
 	}
-	if (isErrorReply(reply))
-		return false;
-	readReply(reply);
-	if (!matchesSequence(reply, sequence)) {
-		qDebug("check count number Error!!");
-		return false;
-	}
-	return !isErrorReply(reply);
+	qDebug("check count number Error!!");
+	return false;
 }
 
-QByteArray viscaIpModule::exchangeInquiry(const unsigned char *packet, int length, unsigned int sequence)
+QByteArray viscaIpModule::exchangeInquiry(const unsigned char *packet, int length, unsigned int sequence,
+					  int answerLength)
 {
-	QByteArray reply;
 	sendPacket(packet, length);
-	readReply(reply);
-	const unsigned int got = replySequence(reply);
-	m_lastInquiryAnswered = matchesSequence(reply, sequence);
-	if (!m_lastInquiryAnswered) {
-		qDebug("check count number Error!!  = %u", got);
+	QByteArray reply;
+	QElapsedTimer timer;
+	timer.start();
+	unsigned int lastSeen = 0;
+	m_lastInquiryAnswered = false;
+	while (receiveFromCamera(reply, timer)) {
+		if (!isViscaReply(reply))
+			continue;
+		lastSeen = replySequence(reply);
+		const int kind = static_cast<unsigned char>(reply.at(9));
+		if (!carriesSequence(reply, sequence) || (kind & 0xF0) == 0x40)
+			continue;
+		if (kind == 0x50 && (answerLength == 0 || reply.size() == headerSize + answerLength)) {
+			m_lastInquiryAnswered = true;
+			return reply;
+		}
+		// The camera's own reply, but an error or a malformed answer: no value.
+		isErrorReply(reply);
 		return QByteArray();
 	}
-	return reply;
+	qDebug("check count number Error!!  = %u", lastSeen);
+	return QByteArray();
 }
 
 bool viscaIpModule::runCommand(const unsigned char *visca, int length, int attempts)
@@ -199,24 +251,32 @@ bool viscaIpModule::runCommandOnce(const unsigned char *visca, int length)
 	return runCommand(visca, length, 1);
 }
 
-QByteArray viscaIpModule::runInquiry(const unsigned char *visca, int length)
+QByteArray viscaIpModule::runInquiry(const unsigned char *visca, int length, int answerLength)
 {
 	unsigned char packet[headerSize + maxPayload];
 	const unsigned int sequence = fillHeader(packet, typeInquiry, length);
 	std::memcpy(packet + headerSize, visca, static_cast<size_t>(length));
-	return exchangeInquiry(packet, length + headerSize, sequence);
+	return exchangeInquiry(packet, length + headerSize, sequence, answerLength);
 }
 
-QByteArray viscaIpModule::runUncheckedInquiry(const unsigned char *visca, int length)
+QByteArray viscaIpModule::runUncheckedInquiry(const unsigned char *visca, int length, int answerLength)
 {
 	unsigned char packet[headerSize + maxPayload];
 	fillHeader(packet, typeInquiry, length);
 	std::memcpy(packet + headerSize, visca, static_cast<size_t>(length));
 	sendPacket(packet, length + headerSize);
 	QByteArray reply;
-	readReply(reply);
-	m_lastInquiryAnswered = !reply.isEmpty();
-	return reply;
+	QElapsedTimer timer;
+	timer.start();
+	while (receiveFromCamera(reply, timer)) {
+		if (isViscaReply(reply) && static_cast<unsigned char>(reply.at(9)) == 0x50 &&
+		    reply.size() == headerSize + answerLength) {
+			m_lastInquiryAnswered = true;
+			return reply;
+		}
+	}
+	m_lastInquiryAnswered = false;
+	return QByteArray();
 }
 
 QByteArray viscaIpModule::sendRawInquiry(QByteArray &reply, const unsigned char *payload, int length)
@@ -275,7 +335,7 @@ bool viscaIpModule::setHue(int value)
 int viscaIpModule::getHue()
 {
 	static const unsigned char visca[] = {0x81, 0x09, 0x04, 0x4F, 0xFF};
-	return replyDigit(runInquiry(visca, sizeof(visca)), 13);
+	return replyDigit(runInquiry(visca, sizeof(visca), longAnswer), 13);
 }
 
 bool viscaIpModule::setSaturation(int value)
@@ -288,7 +348,7 @@ bool viscaIpModule::setSaturation(int value)
 int viscaIpModule::getSaturation()
 {
 	static const unsigned char visca[] = {0x81, 0x09, 0x04, 0x49, 0xFF};
-	const QByteArray reply = runInquiry(visca, sizeof(visca));
+	const QByteArray reply = runInquiry(visca, sizeof(visca), longAnswer);
 	return replyDigit(reply, 11) * 16 + replyDigit(reply, 13);
 }
 
@@ -309,7 +369,7 @@ bool viscaIpModule::setSharpness(int value)
 int viscaIpModule::getSharpness()
 {
 	static const unsigned char visca[] = {0x81, 0x09, 0x04, 0x42, 0xFF};
-	return replyDigit(runInquiry(visca, sizeof(visca)), 13);
+	return replyDigit(runInquiry(visca, sizeof(visca), longAnswer), 13);
 }
 
 bool viscaIpModule::setPresetSpeed(int speed)
@@ -428,7 +488,7 @@ int viscaIpModule::getZoomPosition()
 	static const unsigned char clear[] = {0x81, 0x01, 0x00, 0x01, 0xFF};
 	static const unsigned char visca[] = {0x81, 0x09, 0x04, 0x47, 0xFF};
 	runCommand(clear, sizeof(clear));
-	const QByteArray reply = runInquiry(visca, sizeof(visca));
+	const QByteArray reply = runInquiry(visca, sizeof(visca), longAnswer);
 	return (replyDigit(reply, 10) << 12) | (replyDigit(reply, 11) << 8) | (replyDigit(reply, 12) << 4) |
 	       replyDigit(reply, 13);
 }
@@ -467,7 +527,7 @@ bool viscaIpModule::setFocusPosition(int position)
 int viscaIpModule::getFocusPosition()
 {
 	static const unsigned char visca[] = {0x81, 0x09, 0x04, 0x48, 0xFF};
-	const QByteArray reply = runInquiry(visca, sizeof(visca));
+	const QByteArray reply = runInquiry(visca, sizeof(visca), longAnswer);
 	return (replyDigit(reply, 10) << 12) | (replyDigit(reply, 11) << 8) | (replyDigit(reply, 12) << 4) |
 	       replyDigit(reply, 13);
 }
@@ -481,7 +541,7 @@ bool viscaIpModule::setAutoFocus(bool on)
 bool viscaIpModule::isAutoFocus()
 {
 	static const unsigned char visca[] = {0x81, 0x09, 0x04, 0x38, 0xFF};
-	return replyDigit(runInquiry(visca, sizeof(visca)), 10) == 2;
+	return replyDigit(runInquiry(visca, sizeof(visca), shortAnswer), 10) == 2;
 }
 
 void viscaIpModule::setFocusSpeed(int speed)
@@ -519,7 +579,7 @@ bool viscaIpModule::setExposureMode(int value)
 int viscaIpModule::getExposureMode()
 {
 	static const unsigned char visca[] = {0x81, 0x09, 0x04, 0x39, 0xFF};
-	return replyDigit(runInquiry(visca, sizeof(visca)), 10);
+	return replyDigit(runInquiry(visca, sizeof(visca), shortAnswer), 10);
 }
 
 bool viscaIpModule::setShutter(int value)
@@ -539,7 +599,7 @@ bool viscaIpModule::setShutter(int value)
 int viscaIpModule::getShutter()
 {
 	static const unsigned char visca[] = {0x81, 0x09, 0x04, 0x4A, 0xFF};
-	const QByteArray reply = runInquiry(visca, sizeof(visca));
+	const QByteArray reply = runInquiry(visca, sizeof(visca), longAnswer);
 	return replyDigit(reply, 12) * 16 + replyDigit(reply, 13);
 }
 
@@ -553,7 +613,7 @@ bool viscaIpModule::setIris(int value)
 int viscaIpModule::getIris()
 {
 	static const unsigned char visca[] = {0x81, 0x09, 0x04, 0x4B, 0xFF};
-	return replyDigit(runInquiry(visca, sizeof(visca)), 13);
+	return replyDigit(runInquiry(visca, sizeof(visca), longAnswer), 13);
 }
 
 bool viscaIpModule::setGain(int value)
@@ -573,7 +633,7 @@ bool viscaIpModule::setGain(int value)
 int viscaIpModule::getGain()
 {
 	static const unsigned char visca[] = {0x81, 0x09, 0x04, 0x4C, 0xFF};
-	return replyDigit(runInquiry(visca, sizeof(visca)), 13);
+	return replyDigit(runInquiry(visca, sizeof(visca), longAnswer), 13);
 }
 
 bool viscaIpModule::setWhiteBalanceMode(int value)
@@ -585,7 +645,7 @@ bool viscaIpModule::setWhiteBalanceMode(int value)
 int viscaIpModule::getWhiteBalanceMode()
 {
 	static const unsigned char visca[] = {0x81, 0x09, 0x04, 0x35, 0xFF};
-	return replyDigit(runInquiry(visca, sizeof(visca)), 10);
+	return replyDigit(runInquiry(visca, sizeof(visca), shortAnswer), 10);
 }
 
 bool viscaIpModule::whiteBalanceOnePush()
@@ -611,7 +671,7 @@ bool viscaIpModule::setRedGain(int value)
 int viscaIpModule::getRedGain()
 {
 	static const unsigned char visca[] = {0x81, 0x09, 0x04, 0x43, 0xFF};
-	const QByteArray reply = runInquiry(visca, sizeof(visca));
+	const QByteArray reply = runInquiry(visca, sizeof(visca), longAnswer);
 	return replyDigit(reply, 12) * 16 + replyDigit(reply, 13);
 }
 
@@ -632,7 +692,7 @@ bool viscaIpModule::setBlueGain(int value)
 int viscaIpModule::getBlueGain()
 {
 	static const unsigned char visca[] = {0x81, 0x09, 0x04, 0x44, 0xFF};
-	const QByteArray reply = runInquiry(visca, sizeof(visca));
+	const QByteArray reply = runInquiry(visca, sizeof(visca), longAnswer);
 	return replyDigit(reply, 12) * 16 + replyDigit(reply, 13);
 }
 
@@ -645,7 +705,7 @@ bool viscaIpModule::setGamma(int value)
 int viscaIpModule::getGamma()
 {
 	static const unsigned char visca[] = {0x81, 0x09, 0x04, 0x5B, 0xFF};
-	return replyDigit(runInquiry(visca, sizeof(visca)), 10);
+	return replyDigit(runInquiry(visca, sizeof(visca), shortAnswer), 10);
 }
 
 bool viscaIpModule::setImageMode(int value)
@@ -657,7 +717,7 @@ bool viscaIpModule::setImageMode(int value)
 int viscaIpModule::getImageMode()
 {
 	static const unsigned char visca[] = {0x81, 0x09, 0x04, 0x3F, 0x04, 0xFF};
-	return replyDigit(runInquiry(visca, sizeof(visca)), 10);
+	return replyDigit(runInquiry(visca, sizeof(visca), shortAnswer), 10);
 }
 
 bool viscaIpModule::setMirror(int value)
@@ -700,9 +760,9 @@ int viscaIpModule::getMirrorFlip()
 {
 	static const unsigned char mirror[] = {0x81, 0x09, 0x04, 0x61, 0xFF};
 	static const unsigned char flip[] = {0x81, 0x09, 0x04, 0x66, 0xFF};
-	const int m = replyDigit(runInquiry(mirror, sizeof(mirror)), 10);
+	const int m = replyDigit(runInquiry(mirror, sizeof(mirror), shortAnswer), 10);
 	const bool mirrorAnswered = m_lastInquiryAnswered;
-	const int f = replyDigit(runInquiry(flip, sizeof(flip)), 10);
+	const int f = replyDigit(runInquiry(flip, sizeof(flip), shortAnswer), 10);
 	m_lastInquiryAnswered = m_lastInquiryAnswered && mirrorAnswered;
 	switch (m * 10 + f) {
 	case 22:

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+class QElapsedTimer;
 class QUdpSocket;
 
 // Link to one camera: VISCA over IP on UDP. Every operation blocks until the camera answered or the
@@ -103,14 +104,22 @@ public:
 	unsigned int nextSequence();
 	unsigned int fillHeader(unsigned char *buffer, unsigned char payloadType, int length);
 	qint64 sendPacket(const unsigned char *bytes, int length);
+	// One datagram from the camera's address and port within the reply wait, or empty; others are skipped.
 	QByteArray readReply(QByteArray &reply);
+	// Acknowledgement (90 4y FF) then completion (90 5y FF) carrying the number; an error reply fails at once.
 	bool waitCommandDone(unsigned int sequence);
 	bool isErrorReply(const QByteArray &reply);
-	QByteArray exchangeInquiry(const unsigned char *packet, int length, unsigned int sequence);
+	// The camera's answer (90 50 ... FF, of answerLength VISCA bytes unless 0) carrying the number, or empty.
+	QByteArray exchangeInquiry(const unsigned char *packet, int length, unsigned int sequence,
+				   int answerLength = 0);
 
 	// Reply decoding: positions count from the start of the datagram; beyond its end they read as 0.
 	static int replyDigit(const QByteArray &reply, int position);
 	static unsigned int replySequence(const QByteArray &reply);
+	// VISCA-over-IP framing of a camera-1 reply: 01 xx, the length of what follows, 90 ... FF.
+	static bool isViscaReply(const QByteArray &datagram);
+	// Sequence bytes 4 to 7 exactly as the link sent them for this number.
+	static bool carriesSequence(const QByteArray &datagram, unsigned int sequence);
 	// False when the most recent inquiry got no valid answer; its decoded value is then 0.
 	bool lastInquiryAnswered() const { return m_lastInquiryAnswered; }
 
@@ -130,22 +139,25 @@ public:
 
 	static const int replyWaitMs = 350;
 	static const int maxPayload = 16;
+	static const int maxDiscarded = 4096; // stale datagrams dropped before one send
 
 protected:
 	// Full command exchange: new number, up to `attempts` sends, each waiting for both replies.
 	bool runCommand(const unsigned char *visca, int length, int attempts = 2);
 	// One send of a command packet, one acknowledgement-and-completion wait.
 	bool runCommandOnce(const unsigned char *visca, int length);
-	// Inquiry exchange with the sequence check; empty when the reply did not match.
-	QByteArray runInquiry(const unsigned char *visca, int length);
-	// Inquiry sent once, first datagram returned without any check.
-	QByteArray runUncheckedInquiry(const unsigned char *visca, int length);
+	// Inquiry exchange with the sequence check; empty when no answer of answerLength VISCA bytes came.
+	QByteArray runInquiry(const unsigned char *visca, int length, int answerLength);
+	// Inquiry sent once; the first answer of answerLength VISCA bytes from the camera, whatever its number.
+	QByteArray runUncheckedInquiry(const unsigned char *visca, int length, int answerLength);
 	// One address-set packet and one reply read.
 	QByteArray probeAddressSet();
 	void setCamera(const QString &ip, int port);
 
 private:
 	bool hasDatagram() const;
+	// Next datagram from the camera within the wait that timer began; false when the wait ran out.
+	bool receiveFromCamera(QByteArray &datagram, const QElapsedTimer &timer);
 	bool moveWith(unsigned char panDirection, unsigned char tiltDirection);
 	bool sendLimit(unsigned char corner, int pan, int tilt);
 

@@ -86,7 +86,9 @@ INSTANTIATE_TEST_SUITE_P(
 		SendCase{"QK-H32P", false, "setPresetSpeed 5", "true ", 0, "81 01 7E 03 02 05 FF"},
 		SendCase{"QK-JS4", false, "setHue 10 getHue setSaturation 7 getSaturation setSharpness 15 getSharpness",
 			 "true 10 true 7 true 15 ", 0, "81 09 0E 24 40 FF"},
-		SendCase{nullptr, true, "moveUp getGain", "false 0 ", 1, "81 09 04 4C FF"}));
+		SendCase{nullptr, true, "moveUp getGain isAutoFocus", "false no answer no answer ", 1,
+			 "81 09 04 38 FF"},
+		SendCase{nullptr, true, "getZoomPosition", "no answer ", 1, nullptr}));
 
 // Usage errors: exit code 2, a message naming the sub-command, nothing sent.
 class PtzctlUsage : public ::testing::TestWithParam<const char *> {};

@@ -13,9 +13,10 @@
 namespace {
 
 const char usage[] = "usage: ptzctl send [--port N] [--model NAME] IP OP [ARG...] [OP [ARG...]]...\n"
-		     "Runs link operations in order and prints one line per result (true, false or a number).\n"
+		     "Runs link operations in order and prints one line per result (true, false, a number, or\n"
+		     "\"no answer\" for an inquiry that the camera did not validly answer).\n"
 		     "Arguments are decimal integers; booleans are 1, 0, true or false.\n"
-		     "Exit status: 0 all true or numbers, 1 some operation false, 2 usage error.\n";
+		     "Exit status: 0 all true or numbers, 1 some operation false or without answer, 2 usage error.\n";
 
 } // namespace
 
@@ -75,7 +76,8 @@ int runSendCommand(const QStringList &args)
 			continue;
 		out << LinkOperations::format(result) << "\n";
 		out.flush();
-		if (result.kind == LinkOperations::Result::Bool && !result.value)
+		if ((result.kind == LinkOperations::Result::Bool && !result.value) ||
+		    result.kind == LinkOperations::Result::NoAnswer)
 			status = 1;
 	}
 	return status;
