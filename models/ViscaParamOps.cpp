@@ -293,8 +293,12 @@ void ViscaParamOps::loadIrisValues(bool withClose)
 				     {"F2.2", 12},
 				     {"F2", 13},
 				     {"F1.6", 14}});
-	if (withClose)
-		m_irisValues["close"] = 15;
+	if (withClose) {
+		// OBS's lookup ignores case, so "close" would take the menu's "Close": the entry has a key of its own.
+		const char *closed = "close";
+		moduleTextGetString("IrisClose", &closed);
+		m_irisValues[closed] = 15;
+	}
 }
 
 void ViscaParamOps::loadDigEffectModes()
@@ -319,7 +323,7 @@ void ViscaParamOps::loadPresetSpeeds(std::initializer_list<int> speeds)
 void ViscaParamOps::loadNotSupported(ParamTable &table)
 {
 	table.clear();
-	table["NOT_SUPPORT"] = 0;
+	table[obs_module_text("NOT_SUPPORT")] = 0;
 }
 
 void ViscaParamOps::loadAsWritten(ParamTable &table, std::initializer_list<Entry> entries)

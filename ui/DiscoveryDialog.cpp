@@ -1,5 +1,6 @@
 #include "DiscoveryDialog.h"
 #include "ui_DiscoveryDialog.h"
+#include "FixedCellText.h"
 #include "HostThemeReset.h"
 
 #include "QtCompat.h"
@@ -17,6 +18,12 @@ namespace {
 
 const QString ipv4Pattern = QStringLiteral("\\b(?:(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\.){3}"
 					   "(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\b");
+
+// The settings keys of a slot begin with its untranslated word, "Camera1" to "Camera8".
+QString slotKey(int index)
+{
+	return QStringLiteral("Camera%1").arg(index + 1);
+}
 
 } // namespace
 
@@ -37,20 +44,25 @@ DiscoveryDialog::DiscoveryDialog(QWidget *parent, const SearchTarget &target)
 	ui->SearchButton->setText(QString::fromUtf8(obs_module_text("Search")));
 	ui->ListLabel->setText(QString::fromUtf8(obs_module_text("IPCameraList")));
 	setWindowTitle(QString::fromUtf8(obs_module_text("CameraAssign")));
+	ui->ApplyButton->setText(QString::fromUtf8(obs_module_text("Apply")));
+	for (int index = 0; index < ui->CameraComboBox->count(); ++index)
+		ui->CameraComboBox->setItemText(index, QString::fromUtf8(obs_module_text(slotKey(index).toUtf8().constData())));
 
-	showAssignment(ui->CameraComboBox->currentText());
+	showAssignment();
+	elideFixedCells(this);
 
 	connect(ui->IPTableWidget, &QTableWidget::cellClicked, this, &DiscoveryDialog::rowPressed);
 
 	setStyleSheet(withHostThemeReset("background-color: #474747"));
-	connect(ui->CameraComboBox, &QComboBox::currentTextChanged, this, &DiscoveryDialog::showAssignment);
+	connect(ui->CameraComboBox, &QComboBox::currentTextChanged, this, [this] { showAssignment(); });
 	setWindowFlag(Qt::WindowStaysOnTopHint);
 }
 
 DiscoveryDialog::~DiscoveryDialog() = default;
 
-void DiscoveryDialog::showAssignment(const QString &slotWord)
+void DiscoveryDialog::showAssignment()
 {
+	const QString slotWord = slotKey(ui->CameraComboBox->currentIndex());
 	QJsonObject settings;
 	if (!Utils::readJsonFile(settings, Utils::settingsDirectory())) {
 		qDebug() << "It's failed to read JSON file.";
@@ -59,12 +71,13 @@ void DiscoveryDialog::showAssignment(const QString &slotWord)
 	const QString ipKey = slotWord + "IP";
 	const QString nameKey = slotWord + "NickName";
 	ui->IPEidt->setText(settings.contains(ipKey) ? settings[ipKey].toString() : QString());
-	ui->NameEdit->setText(settings.contains(nameKey) ? settings[nameKey].toString() : slotWord);
+	ui->NameEdit->setText(settings.contains(nameKey) ? settings[nameKey].toString()
+									 : ui->CameraComboBox->currentText());
 }
 
 void DiscoveryDialog::on_ApplyButton_released()
 {
-	const QString slotWord = ui->CameraComboBox->currentText();
+	const QString slotWord = slotKey(ui->CameraComboBox->currentIndex());
 	const QString name = ui->NameEdit->text();
 	const QString ip = ui->IPEidt->text();
 

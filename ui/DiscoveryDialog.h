@@ -37,7 +37,7 @@ public slots:
 	void rowPressed(int row, int column);
 
 private:
-	void showAssignment(const QString &slotWord);
+	void showAssignment();
 
 	std::unique_ptr<Ui::DiscoveryDialog> ui;
 	SearchTarget m_target;

@@ -1,5 +1,6 @@
 #include "MainDialog.h"
 #include "ui_MainDialog.h"
+#include "FixedCellText.h"
 #include "HostThemeReset.h"
 
 #include "AboutDialog.h"
@@ -102,6 +103,7 @@ MainDialog::MainDialog(QWidget *parent) : QDialog(parent), ui(new Ui::MainDialog
 	ui->AdvanceFrame->hide();
 	setFixedSize(425, 692);
 	setStyleSheet(withHostThemeReset("background-color: #474747"));
+	elideFixedCells(this);
 
 	loadPresetNames();
 	loadSlotLabels();

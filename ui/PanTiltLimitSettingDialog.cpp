@@ -1,5 +1,6 @@
 #include "PanTiltLimitSettingDialog.h"
 #include "ui_PanTiltLimitSettingDialog.h"
+#include "FixedCellText.h"
 #include "HostThemeReset.h"
 
 #include "QtCompat.h"
@@ -59,6 +60,7 @@ PanTiltLimitSettingDialog::PanTiltLimitSettingDialog(QWidget *parent)
 	ui->PanLeftLimitLabel->setText(moduleText("PanLeftLimit"));
 	ui->PanRightLimitLabel->setText(moduleText("PanRightLimit"));
 	ui->PTZSpeedCompLabel->setText(moduleText("PTZSpeedComp"));
+	elideFixedCells(this);
 }
 
 PanTiltLimitSettingDialog::~PanTiltLimitSettingDialog()

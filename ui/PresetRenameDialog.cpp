@@ -1,5 +1,6 @@
 #include "PresetRenameDialog.h"
 #include "ui_PresetRenameDialog.h"
+#include "FixedCellText.h"
 #include "HostThemeReset.h"
 
 #include "plugin/ModuleText.h"
@@ -17,12 +18,14 @@ PresetRenameDialog::PresetRenameDialog(QWidget *parent) : QDialog(parent), ui(ne
 	connect(ui->ApplyButton, &QPushButton::clicked, this, &PresetRenameDialog::apply);
 
 	setWindowTitle(QString::fromUtf8(obs_module_text("PresetRename")));
+	ui->ApplyButton->setText(QString::fromUtf8(obs_module_text("Apply")));
 	QLabel *const labels[] = {ui->Preset1Label, ui->Preset2Label, ui->Preset3Label,
 				  ui->Preset4Label, ui->Preset5Label, ui->Preset6Label,
 				  ui->Preset7Label, ui->Preset8Label, ui->Preset9Label};
 	for (int k = 1; k <= 9; ++k)
 		labels[k - 1]->setText(
 			QString::fromUtf8(obs_module_text(QString("Preset%1").arg(k).toUtf8().constData())));
+	elideFixedCells(this);
 }
 
 PresetRenameDialog::~PresetRenameDialog() = default;
