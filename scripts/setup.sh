@@ -14,4 +14,4 @@ $SUDO apt-get install -y --no-install-recommends \
 	xvfb xdotool x11-utils imagemagick at-spi2-core \
 	python3 python3-websocket python3-pyatspi dbus \
 	iproute2 util-linux procps psmisc \
-	fonts-liberation fontconfig
+	fonts-liberation fonts-wqy-microhei fontconfig

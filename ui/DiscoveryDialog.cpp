@@ -1,6 +1,6 @@
 #include "DiscoveryDialog.h"
 #include "ui_DiscoveryDialog.h"
-#include "FixedCellText.h"
+#include "CellTextFitter.h"
 #include "HostThemeReset.h"
 
 #include "QtCompat.h"
@@ -49,7 +49,7 @@ DiscoveryDialog::DiscoveryDialog(QWidget *parent, const SearchTarget &target)
 		ui->CameraComboBox->setItemText(index, QString::fromUtf8(obs_module_text(slotKey(index).toUtf8().constData())));
 
 	showAssignment();
-	elideFixedCells(this);
+	new CellTextFitter(this);
 
 	connect(ui->IPTableWidget, &QTableWidget::cellClicked, this, &DiscoveryDialog::rowPressed);
 

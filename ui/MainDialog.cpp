@@ -1,6 +1,6 @@
 #include "MainDialog.h"
 #include "ui_MainDialog.h"
-#include "FixedCellText.h"
+#include "CellTextFitter.h"
 #include "HostThemeReset.h"
 
 #include "AboutDialog.h"
@@ -103,7 +103,7 @@ MainDialog::MainDialog(QWidget *parent) : QDialog(parent), ui(new Ui::MainDialog
 	ui->AdvanceFrame->hide();
 	setFixedSize(425, 692);
 	setStyleSheet(withHostThemeReset("background-color: #474747"));
-	elideFixedCells(this);
+	new CellTextFitter(this);
 
 	loadPresetNames();
 	loadSlotLabels();
@@ -254,8 +254,9 @@ void MainDialog::setMenuWidth()
 		button = ui->HelpButton;
 	else
 		return;
+	// As wide as its button, unless a translated entry needs more.
 	menu->setMinimumWidth(button->width());
-	menu->setMaximumWidth(button->width());
+	menu->setMaximumWidth(qMax(button->width(), menu->sizeHint().width()));
 }
 
 void MainDialog::showAdvanceView()

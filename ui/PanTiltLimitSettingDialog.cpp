@@ -1,6 +1,6 @@
 #include "PanTiltLimitSettingDialog.h"
 #include "ui_PanTiltLimitSettingDialog.h"
-#include "FixedCellText.h"
+#include "CellTextFitter.h"
 #include "HostThemeReset.h"
 
 #include "QtCompat.h"
@@ -60,7 +60,7 @@ PanTiltLimitSettingDialog::PanTiltLimitSettingDialog(QWidget *parent)
 	ui->PanLeftLimitLabel->setText(moduleText("PanLeftLimit"));
 	ui->PanRightLimitLabel->setText(moduleText("PanRightLimit"));
 	ui->PTZSpeedCompLabel->setText(moduleText("PTZSpeedComp"));
-	elideFixedCells(this);
+	new CellTextFitter(this);
 }
 
 PanTiltLimitSettingDialog::~PanTiltLimitSettingDialog()

@@ -1,6 +1,6 @@
 #include "PresetRenameDialog.h"
 #include "ui_PresetRenameDialog.h"
-#include "FixedCellText.h"
+#include "CellTextFitter.h"
 #include "HostThemeReset.h"
 
 #include "plugin/ModuleText.h"
@@ -25,7 +25,7 @@ PresetRenameDialog::PresetRenameDialog(QWidget *parent) : QDialog(parent), ui(ne
 	for (int k = 1; k <= 9; ++k)
 		labels[k - 1]->setText(
 			QString::fromUtf8(obs_module_text(QString("Preset%1").arg(k).toUtf8().constData())));
-	elideFixedCells(this);
+	new CellTextFitter(this);
 }
 
 PresetRenameDialog::~PresetRenameDialog() = default;

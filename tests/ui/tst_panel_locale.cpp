@@ -1,0 +1,177 @@
+// The panel and its dialogs in every shipped language: the texts on the widgets are the locale's, and no text is
+// clipped by its cell (a cell too narrow elides it and keeps the full text as the tool tip).
+
+#include "MainDialogTestSupport.h"
+
+#include "AboutDialog.h"
+#include "DiscoveryDialog.h"
+#include "ModuleTranslator.h"
+#include "PanTiltLimitSettingDialog.h"
+#include "PresetRenameDialog.h"
+#include "plugin/ModuleText.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+
+namespace {
+
+const QString localeDir = QStringLiteral(PTZ_SOURCE_DIR "/data/locale/");
+
+// As the host loads it: English first, the chosen language over it.
+void useLocale(const QString &locale)
+{
+	lookup_t *table = text_lookup_create(QString(localeDir + "en-US.ini").toUtf8().constData());
+	text_lookup_add(table, QString(localeDir + locale + ".ini").toUtf8().constData());
+	moduleTextSetTable(table);
+}
+
+QString text(const char *key)
+{
+	return QString::fromUtf8(obs_module_text(key));
+}
+
+// The text a cell was given: its tool tip when it had to elide.
+template <typename Cell>
+QString fullText(const Cell *cell)
+{
+	return cell->toolTip().isEmpty() ? cell->text() : cell->toolTip();
+}
+
+// "name 'text' needs N px, has M" for every visible text wider than its room, elided ones excepted.
+QStringList clipped(QWidget *window)
+{
+	QStringList out;
+	const auto check = [&](const QWidget *owner, const QString &shown, int room) {
+		const int needed = QFontMetrics(owner->font()).horizontalAdvance(shown);
+		const bool elided = shown.endsWith(QChar(0x2026)) && !owner->toolTip().isEmpty();
+		if (elided)
+			qInfo("elided: %s (%s)", qPrintable(shown), qPrintable(owner->toolTip()));
+		if (!shown.isEmpty() && owner->isVisibleTo(window) && needed > room && !elided)
+			out << QString("%1 '%2' needs %3 px, has %4").arg(owner->objectName(), shown).arg(needed).arg(room);
+	};
+	for (QLabel *label : window->findChildren<QLabel *>())
+		check(label, label->text(), label->contentsRect().width() - 2 * label->margin());
+	for (QAbstractButton *button : window->findChildren<QAbstractButton *>())
+		check(button, button->text(), button->width() - 2);
+	for (QGroupBox *box : window->findChildren<QGroupBox *>())
+		check(box, box->title(), box->width() - 40); // the title starts 20 px in
+	for (QComboBox *box : window->findChildren<QComboBox *>()) {
+		for (int i = 0; i < box->count(); ++i)
+			check(box, box->itemText(i), box->width() - 25 - 4); // beside the drop-down area
+	}
+	// A menu is at least as wide as its button and as wide as its entries need (it takes its width on showing).
+	for (QPushButton *button : window->findChildren<QPushButton *>()) {
+		if (QMenu *menu = button->menu()) {
+			emit menu->aboutToShow();
+			if (menu->maximumWidth() < menu->sizeHint().width())
+				out << QString("menu of %1 needs %2 px, has %3")
+					       .arg(button->objectName())
+					       .arg(menu->sizeHint().width())
+					       .arg(menu->maximumWidth());
+		}
+	}
+	return out;
+}
+
+} // namespace
+
+class PanelLocaleTest : public QObject {
+	Q_OBJECT
+
+private slots:
+	void init() { writeSettings(QJsonObject()); }
+	void cleanup() { moduleTextSetTable(nullptr); }
+
+	void everyLocaleShipped();
+	void panel_data();
+	void panel();
+	void dialogs_data() { panel_data(); }
+	void dialogs();
+};
+
+void PanelLocaleTest::everyLocaleShipped()
+{
+	// The rows below name every shipped language.
+	QStringList shipped = QDir(localeDir).entryList({"*.ini"}, QDir::Files, QDir::Name);
+	shipped.replaceInStrings(".ini", "");
+	QCOMPARE(shipped, QStringList({"de-DE", "en-US", "es-ES", "fr-FR", "it-IT", "ja-JP", "ko-KR", "pt-BR", "ru-RU",
+				       "zh-CN", "zh-TW"}));
+}
+
+void PanelLocaleTest::panel_data()
+{
+	// The exposure group's title, written out here so that a lookup that quietly falls back to English fails.
+	QTest::addColumn<QString>("exposure");
+	QTest::newRow("en-US") << "Exposure";
+	QTest::newRow("de-DE") << "Belichtung";
+	QTest::newRow("es-ES") << "Exposición";
+	QTest::newRow("fr-FR") << "Exposition";
+	QTest::newRow("it-IT") << "Esposizione";
+	QTest::newRow("ja-JP") << "露出";
+	QTest::newRow("ko-KR") << "노출";
+	QTest::newRow("pt-BR") << "Exposição";
+	QTest::newRow("ru-RU") << "Экспозиция";
+	QTest::newRow("zh-CN") << "曝光";
+	QTest::newRow("zh-TW") << "曝光";
+}
+
+void PanelLocaleTest::panel()
+{
+	QFETCH(QString, exposure);
+	useLocale(QTest::currentDataTag());
+	ModuleTranslator translator;
+	QCoreApplication::installTranslator(&translator); // as the host does while the panel is built
+	Rig rig;
+	QCoreApplication::removeTranslator(&translator);
+	QVERIFY(rig.up("QK-H57P", "127.0.6.70"));
+	QAction *advanced = rig.panel.action(text("AdvanceMode"));
+	QVERIFY2(advanced, "no View entry with the locale's text");
+	advanced->trigger();
+	QTest::qWait(50);
+
+	QCOMPARE(rig.child<QGroupBox>("ExposureBox")->title(), exposure);
+	QCOMPARE(rig.panel.windowTitle(), text("PluginTitle"));
+	const std::pair<const char *, const char *> cells[] = {
+		{"SettingsButton", "Settings"}, {"StoreButton", "STORE"},	 {"OnePushButton", "OnePush"},
+		{"Camera2Button", "Camera2"},	{"ExposureModeLabel", "ExposureMode"}, {"ShutterSpeedLabel", "Shutterspeed"},
+		{"PanSpeedLabel", "Panspeed"},	{"ZoomLabel", "Zoom"}};
+	for (const auto &[name, key] : cells) {
+		const auto *cell = rig.panel.findChild<QAbstractButton *>(name);
+		const auto *label = rig.panel.findChild<QLabel *>(name);
+		QCOMPARE(cell ? fullText(cell) : fullText(label), text(key));
+	}
+	for (const char *key : {"Cameraassign", "UseHotHeys", "PresetRename", "SimpleMode", "AboutUs"})
+		QVERIFY2(rig.panel.action(text(key)), key);
+	QVERIFY(rig.child<QComboBox>("ExposureModeBox")->findText(text("Manual")) >= 0);
+	QVERIFY(rig.child<QComboBox>("AWBModeBox")->findText(text("OnePush")) >= 0);
+	const QStringList tooWide = clipped(&rig.panel);
+	QVERIFY2(tooWide.isEmpty(), qPrintable(tooWide.join("; ")));
+}
+
+void PanelLocaleTest::dialogs()
+{
+	useLocale(QTest::currentDataTag());
+	PanTiltLimitSettingDialog limits;
+	PresetRenameDialog rename;
+	DiscoveryDialog assign;
+	AboutDialog about;
+	const std::pair<QDialog *, const char *> windows[] = {
+		{&limits, "PanTiltLimitSetting"}, {&rename, "PresetRename"}, {&assign, "CameraAssign"}, {&about, "AboutUs"}};
+	QStringList tooWide;
+	for (const auto &[window, title] : windows) {
+		window->show();
+		QTest::qWait(20);
+		QCOMPARE(window->windowTitle(), text(title));
+		tooWide += clipped(window);
+	}
+	QCOMPARE(fullText(rename.findChild<QPushButton *>("ApplyButton")), text("Apply"));
+	QCOMPARE(assign.findChild<QComboBox *>("CameraComboBox")->itemText(7), text("Camera8"));
+	QVERIFY2(tooWide.isEmpty(), qPrintable(tooWide.join("; ")));
+}
+
+PANEL_TEST_MAIN(PanelLocaleTest)
+#include "tst_panel_locale.moc"
