@@ -102,8 +102,11 @@ class Simulator:
 
 
 class ObsSession:
-    def __init__(self, workdir, module_so=None, data_dir=None, display=None, geometry="1600x1000x24"):
+    def __init__(self, workdir, module_so=None, data_dir=None, display=None, geometry="1600x1000x24", language=None,
+                 panel_title=PANEL_TITLE):
         self.work = pathlib.Path(workdir)
+        self.language = language  # OBS's own language setting, None for its default (English)
+        self.panel_title = panel_title
         self.cfg = self.work / "config"
         self.data = self.work / "data"
         self.home = self.work / "home"
@@ -137,7 +140,8 @@ class ObsSession:
         per-user install does and writes the profile's hotkey bindings and the module settings."""
         for d in (self.obs_dir, self.data, self.home, self.profile_dir):
             d.mkdir(parents=True, exist_ok=True)
-        (self.obs_dir / "global.ini").write_text(GLOBAL_INI)
+        general = f"[General]\nLanguage={self.language}\n" if self.language else "[General]\n"
+        (self.obs_dir / "global.ini").write_text(GLOBAL_INI.replace("[General]\n", general, 1))
         if hotkeys:
             lines = ["[Hotkeys]"]
             for name, combos in hotkeys.items():
@@ -303,7 +307,7 @@ class ObsSession:
         return wins[0] if wins else None
 
     def panel_windows(self):
-        return self.windows("^" + re.escape(PANEL_TITLE) + "$")
+        return self.windows("^" + re.escape(self.panel_title) + "$")
 
     def focus(self, window):
         self.xdotool("windowfocus", "--sync", window, check=False)
@@ -339,9 +343,9 @@ class ObsSession:
         win = self.main_window()
         items = a11y.menu_items("Tools") if a11y else []
         self.key("alt+t", window=win)
-        if PANEL_TITLE in items:
+        if self.panel_title in items:
             # The menu opens with its first entry highlighted; separators are skipped.
-            self.key(*(["Down"] * items.index(PANEL_TITLE)), "Return")
+            self.key(*(["Down"] * items.index(self.panel_title)), "Return")
         else:
             self.key("Up", "Return")
 
@@ -475,7 +479,10 @@ class Accessibility:
         return []
 
     def panel(self):
-        for node in self.find(name=PANEL_TITLE):
+        return self.panel_named(PANEL_TITLE)
+
+    def panel_named(self, title):
+        for node in self.find(name=title):
             if node.getRoleName() in ("dialog", "frame", "window"):
                 return node
         return None

@@ -11,7 +11,8 @@ namespace {
 const char *const fullTextProperty = "cellFullText";
 const char *const shownTextProperty = "cellShownText";
 
-template <typename Cell> void fitCell(Cell *cell, int room)
+template <typename Cell>
+void fitCell(Cell *cell, int room)
 {
 	// A text set since the last fit replaces the remembered one.
 	QString full = cell->text();

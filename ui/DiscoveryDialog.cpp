@@ -46,7 +46,8 @@ DiscoveryDialog::DiscoveryDialog(QWidget *parent, const SearchTarget &target)
 	setWindowTitle(QString::fromUtf8(obs_module_text("CameraAssign")));
 	ui->ApplyButton->setText(QString::fromUtf8(obs_module_text("Apply")));
 	for (int index = 0; index < ui->CameraComboBox->count(); ++index)
-		ui->CameraComboBox->setItemText(index, QString::fromUtf8(obs_module_text(slotKey(index).toUtf8().constData())));
+		ui->CameraComboBox->setItemText(
+			index, QString::fromUtf8(obs_module_text(slotKey(index).toUtf8().constData())));
 
 	showAssignment();
 	new CellTextFitter(this);
@@ -72,7 +73,7 @@ void DiscoveryDialog::showAssignment()
 	const QString nameKey = slotWord + "NickName";
 	ui->IPEidt->setText(settings.contains(ipKey) ? settings[ipKey].toString() : QString());
 	ui->NameEdit->setText(settings.contains(nameKey) ? settings[nameKey].toString()
-									 : ui->CameraComboBox->currentText());
+							 : ui->CameraComboBox->currentText());
 }
 
 void DiscoveryDialog::on_ApplyButton_released()

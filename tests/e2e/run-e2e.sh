@@ -22,7 +22,8 @@ work=$(mktemp -d /tmp/ptz-e2e.XXXXXX)
 # A private runtime folder keeps the accessibility bus socket away from any other session.
 mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR=$work/runtime
-unshare -n -- dbus-run-session -- /usr/bin/python3 "$here/test_obs_e2e.py" "$@" "$work/run"
+# PTZ_E2E_SCRIPT picks another script of this folder (same arguments).
+unshare -n -- dbus-run-session -- /usr/bin/python3 "$here/${PTZ_E2E_SCRIPT:-test_obs_e2e.py}" "$@" "$work/run"
 status=$?
 if [ $status -ne 0 ]; then
 	echo "kept for inspection: $work" >&2

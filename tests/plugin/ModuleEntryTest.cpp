@@ -72,14 +72,15 @@ TEST_P(LocaleLookupTest, LooksKeysUp)
 
 INSTANTIATE_TEST_SUITE_P(
 	Keys, LocaleLookupTest,
-	::testing::Values(LookupCase{"Found", false, nullptr, false, "UseHotHeys", "found:Use Hotkeys"},
-			  LookupCase{"UnknownKey", false, nullptr, false, "NoSuchKey", "missing:untouched"},
-			  LookupCase{"EmptyKey", false, nullptr, false, "", "missing:untouched"},
-			  LookupCase{"NoLocaleFile", true, nullptr, false, "UseHotHeys", "missing:untouched"},
-			  LookupCase{"UnknownLocaleIsEnglish", false, "xx-XX", false, "SimpleMode",
-				     "found:Simple Mode"},
-			  LookupCase{"FreedTwice", false, nullptr, true, "Settings", "missing:untouched"},
-			  LookupCase{"SetAgainAfterFree", false, "en-US", true, "Settings", "found:Settings"}),
+	::testing::Values(
+		LookupCase{"Found", false, nullptr, false, "UseHotHeys", "found:Use Hotkeys"},
+		LookupCase{"UnknownKey", false, nullptr, false, "NoSuchKey", "missing:untouched"},
+		LookupCase{"EmptyKey", false, nullptr, false, "", "missing:untouched"},
+		LookupCase{"NoLocaleFile", true, nullptr, false, "UseHotHeys", "missing:untouched"},
+		LookupCase{"UnknownLocaleIsEnglish", false, "xx-XX", false, "SimpleMode", "found:Simple Mode"},
+		LookupCase{"GermanOverEnglish", false, "de-DE", false, "SimpleMode", "found:Einfache Ansicht"},
+		LookupCase{"FreedTwice", false, nullptr, true, "Settings", "missing:untouched"},
+		LookupCase{"SetAgainAfterFree", false, "en-US", true, "Settings", "found:Settings"}),
 	[](const ::testing::TestParamInfo<LookupCase> &info) { return std::string(info.param.name); });
 
 TEST_F(ModuleEntryTest, ReportsVersionAndSettingTheLocaleAgainFreesTheOldTable)

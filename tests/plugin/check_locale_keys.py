@@ -1,17 +1,118 @@
 #!/usr/bin/env python3
-"""Fails when a key used in code (obs_module_text, tr, translate) or a text of a Qt Designer form has no entry
-in data/locale/en-US.ini. Texts with white space cannot be OBS locale keys (the parser stops a key at the first
-blank), so they are shown as written and not required."""
+"""Checks the module's locale files and the texts the code shows.
+
+Every locale file, read by libobs's own parser: the same keys as en-US, no empty text, no copy of the English text
+where the language has a word of its own, the same placeholders. Every text the code or a form shows goes through
+the lookup under a key that OBS can hold (no blank: the parser ends a key there) and that en-US has."""
+import ctypes
 import pathlib
 import re
 import sys
 import xml.etree.ElementTree as ET
 
 root = pathlib.Path(sys.argv[1])
+locale_dir = root / "data" / "locale"
+
 LITERAL = r'"((?:[^"\\]|\\.)*)"'
 CALLS = [re.compile(p) for p in (r"obs_module_text\(\s*" + LITERAL, r"\btr\(\s*" + LITERAL,
-                                 r"translate\(\s*" + LITERAL + r"\s*,\s*" + LITERAL)]
+                                 r"translate\(\s*" + LITERAL + r"\s*,\s*" + LITERAL,
+                                 r"moduleTextGetString\(\s*" + LITERAL)]
+TRANSLATED_TABLE = re.compile(r"loadTranslated\([^;]*;", re.S)
 FORM_PROPERTIES = {"text", "title", "windowTitle", "toolTip", "placeholderText"}
+PLACEHOLDER = re.compile(r"%[sd]|%\d")
+
+# Words a language writes as English does (loan words and cognates of camera menus); digits always match.
+SAME_AS_ENGLISH = {
+    "de-DE": {"Auto", "Zoom", "Preset", "Gamma"},
+    "es-ES": {"Auto", "Zoom", "Preset", "Gamma", "Pan", "Tilt", "Iris", "Manual"},
+    "fr-FR": {"Auto", "Zoom", "Preset", "Gamma", "Pan", "Tilt", "Iris", "Gain", "Image", "Mode", "Saturation", "One",
+              "Push"},
+    "it-IT": {"Auto", "Zoom", "Preset", "Gamma", "Pan", "Tilt", "One", "Push"},
+    "pt-BR": {"Auto", "Zoom", "Preset", "Pan", "Tilt", "Manual"},
+}
+# Symbols and numbers that no language writes differently.
+SYMBOL_KEYS = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10+", "-", "+"}
+
+failures = []
+
+
+def fail(message):
+    failures.append(message)
+
+
+def read_entries(path):
+    """(key, text) pairs as written; the layout rules OBS's parser needs."""
+    entries = []
+    for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
+        line = line.strip()
+        if not line or line.startswith("#"):
+            continue
+        where = f"{path.name}:{number}"
+        if "=" not in line:
+            fail(f"{where}: not a key=\"text\" line (only # starts a comment)")
+            continue
+        key, value = line.split("=", 1)
+        if not key or re.search(r"\s", key):
+            fail(f"{where}: key {key!r} has a blank, OBS would cut it there")
+        if len(value) < 2 or not value.startswith('"') or not value.endswith('"'):
+            fail(f"{where}: text of {key} is not quoted (OBS would cut it at a blank)")
+            continue
+        entries.append((key, value[1:-1]))
+    return entries
+
+
+def libobs_lookup(path, keys):
+    """What libobs's text lookup gives for each key of the file."""
+    obs = ctypes.CDLL("libobs.so.0")
+    obs.text_lookup_create.restype = ctypes.c_void_p
+    obs.text_lookup_create.argtypes = [ctypes.c_char_p]
+    obs.text_lookup_getstr.restype = ctypes.c_bool
+    obs.text_lookup_getstr.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.POINTER(ctypes.c_char_p)]
+    obs.text_lookup_destroy.argtypes = [ctypes.c_void_p]
+    table = obs.text_lookup_create(str(path).encode())
+    found = {}
+    for key in keys:
+        out = ctypes.c_char_p()
+        if obs.text_lookup_getstr(table, key.encode(), ctypes.byref(out)):
+            found[key] = out.value.decode("utf-8")
+    obs.text_lookup_destroy(table)
+    return found
+
+
+def check_file(path, english):
+    entries = read_entries(path)
+    texts = dict(entries)
+    if len(texts) != len(entries):
+        fail(f"{path.name}: a key is written twice")
+    # The lookup ignores case: keys that differ only in case share one text.
+    folded = {}
+    for key, text in entries:
+        other = folded.setdefault(key.lower(), (key, text))
+        if other[1] != text:
+            fail(f"{path.name}: {other[0]} and {key} differ only in case but have different texts")
+    loaded = libobs_lookup(path, texts)
+    for key, text in texts.items():
+        if loaded.get(key) != text:
+            fail(f"{path.name}: libobs reads {key} as {loaded.get(key)!r}, not {text!r}")
+    if english is None:
+        return texts
+    locale = path.stem
+    for key in sorted(set(english) - set(texts)):
+        fail(f"{path.name}: {key} is missing")
+    for key in sorted(set(texts) - set(english)):
+        fail(f"{path.name}: {key} is not an en-US key")
+    for key, text in texts.items():
+        if key not in english:
+            continue
+        if not text.strip():
+            fail(f"{path.name}: {key} is empty")
+        if sorted(PLACEHOLDER.findall(text)) != sorted(PLACEHOLDER.findall(english[key])):
+            fail(f"{path.name}: {key} has other placeholders than en-US")
+        same_words = SAME_AS_ENGLISH.get(locale, set())
+        if text == english[key] and key not in SYMBOL_KEYS and \
+                not all(word.isdigit() or word in same_words for word in text.split()):
+            fail(f"{path.name}: {key} is the English text {text!r}")
+    return texts
 
 
 def source_files(suffixes):
@@ -22,39 +123,37 @@ def source_files(suffixes):
             yield path
 
 
-def locale_keys(path):
-    keys = set()
-    for line in path.read_text(encoding="utf-8").splitlines():
-        line = line.strip()
-        if not line or line[0] in ";#" or "=" not in line:
-            continue
-        key, value = line.split("=", 1)
-        if len(value) < 2 or not value.startswith('"') or not value.endswith('"'):
-            sys.exit(f"FAIL: {path}: value of {key} is not quoted (OBS would cut it at a blank)")
-        keys.add(key)
-    return keys
-
-
-def used_texts():
+def shown_keys():
+    """Every key the code or a form puts on screen, with where it is used."""
     for path in source_files({".cpp", ".h"}):
         text = path.read_text(encoding="utf-8", errors="replace")
         for pattern in CALLS:
             for match in pattern.finditer(text):
                 yield match.groups()[-1], path.relative_to(root)
+        for call in TRANSLATED_TABLE.finditer(text):
+            for match in re.finditer(r"\{\s*" + LITERAL + r"\s*,", call.group(0)):
+                yield match.group(1), path.relative_to(root)
     for path in source_files({".ui"}):
         for prop in ET.parse(path).iter("property"):
             string = prop.find("string")
-            if prop.get("name") in FORM_PROPERTIES and string is not None and string.get("notr") != "true":
+            if prop.get("name") in FORM_PROPERTIES and string is not None and string.get("notr") != "true" \
+                    and string.text:
                 yield string.text, path.relative_to(root)
 
 
-known = locale_keys(root / "data" / "locale" / "en-US.ini")
-missing = {}
-for text, where in used_texts():
-    if text and not re.search(r"\s", text) and text not in known:
-        missing.setdefault(text, set()).add(str(where))
-for text in sorted(missing):
-    print(f'FAIL: "{text}" (used in {", ".join(sorted(missing[text]))}) has no entry in en-US.ini')
-if missing:
+english = check_file(locale_dir / "en-US.ini", None)
+others = sorted(p for p in locale_dir.glob("*.ini") if p.name != "en-US.ini")
+for path in others:
+    check_file(path, english)
+
+for key, where in shown_keys():
+    if re.search(r"\s", key):
+        fail(f'{where}: "{key}" is shown through a key with a blank, which no locale file can hold')
+    elif key not in english:
+        fail(f'{where}: "{key}" has no entry in en-US.ini')
+
+for message in sorted(set(failures)):
+    print("FAIL:", message)
+if failures:
     sys.exit(1)
-print(f"all looked-up texts have an English entry ({len(known)} keys)")
+print(f"{len(english)} keys in en-US and {len(others)} translations, all loadable and complete")

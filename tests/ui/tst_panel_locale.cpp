@@ -51,7 +51,10 @@ QStringList clipped(QWidget *window)
 		if (elided)
 			qInfo("elided: %s (%s)", qPrintable(shown), qPrintable(owner->toolTip()));
 		if (!shown.isEmpty() && owner->isVisibleTo(window) && needed > room && !elided)
-			out << QString("%1 '%2' needs %3 px, has %4").arg(owner->objectName(), shown).arg(needed).arg(room);
+			out << QString("%1 '%2' needs %3 px, has %4")
+					.arg(owner->objectName(), shown)
+					.arg(needed)
+					.arg(room);
 	};
 	for (QLabel *label : window->findChildren<QLabel *>())
 		check(label, label->text(), label->contentsRect().width() - 2 * label->margin());
@@ -69,9 +72,9 @@ QStringList clipped(QWidget *window)
 			emit menu->aboutToShow();
 			if (menu->maximumWidth() < menu->sizeHint().width())
 				out << QString("menu of %1 needs %2 px, has %3")
-					       .arg(button->objectName())
-					       .arg(menu->sizeHint().width())
-					       .arg(menu->maximumWidth());
+						.arg(button->objectName())
+						.arg(menu->sizeHint().width())
+						.arg(menu->maximumWidth());
 		}
 	}
 	return out;
@@ -136,9 +139,10 @@ void PanelLocaleTest::panel()
 	QCOMPARE(rig.child<QGroupBox>("ExposureBox")->title(), exposure);
 	QCOMPARE(rig.panel.windowTitle(), text("PluginTitle"));
 	const std::pair<const char *, const char *> cells[] = {
-		{"SettingsButton", "Settings"}, {"StoreButton", "STORE"},	 {"OnePushButton", "OnePush"},
-		{"Camera2Button", "Camera2"},	{"ExposureModeLabel", "ExposureMode"}, {"ShutterSpeedLabel", "Shutterspeed"},
-		{"PanSpeedLabel", "Panspeed"},	{"ZoomLabel", "Zoom"}};
+		{"SettingsButton", "Settings"},        {"StoreButton", "STORE"},
+		{"OnePushButton", "OnePush"},          {"Camera2Button", "Camera2"},
+		{"ExposureModeLabel", "ExposureMode"}, {"ShutterSpeedLabel", "Shutterspeed"},
+		{"PanSpeedLabel", "Panspeed"},         {"ZoomLabel", "Zoom"}};
 	for (const auto &[name, key] : cells) {
 		const auto *cell = rig.panel.findChild<QAbstractButton *>(name);
 		const auto *label = rig.panel.findChild<QLabel *>(name);
@@ -159,8 +163,10 @@ void PanelLocaleTest::dialogs()
 	PresetRenameDialog rename;
 	DiscoveryDialog assign;
 	AboutDialog about;
-	const std::pair<QDialog *, const char *> windows[] = {
-		{&limits, "PanTiltLimitSetting"}, {&rename, "PresetRename"}, {&assign, "CameraAssign"}, {&about, "AboutUs"}};
+	const std::pair<QDialog *, const char *> windows[] = {{&limits, "PanTiltLimitSetting"},
+							      {&rename, "PresetRename"},
+							      {&assign, "CameraAssign"},
+							      {&about, "AboutUs"}};
 	QStringList tooWide;
 	for (const auto &[window, title] : windows) {
 		window->show();

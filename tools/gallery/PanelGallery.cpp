@@ -3,6 +3,7 @@
 
 #include "MainDialog.h"
 #include "PresetRenameDialog.h"
+#include "plugin/ModuleText.h"
 #include "settings/Utils.h"
 #include "visca/CameraSimulator.h"
 
@@ -62,8 +63,9 @@ private:
 	QTimer timer;
 };
 
-QAction *findAction(MainDialog &panel, const QString &text)
+QAction *findAction(MainDialog &panel, const char *key)
 {
+	const QString text = QString::fromUtf8(obs_module_text(key));
 	for (QAction *action : panel.findChildren<QAction *>()) {
 		if (action->text() == text)
 			return action;

@@ -1,6 +1,9 @@
 #include "GalleryEntries.h"
 #include "GallerySink.h"
 
+#include "ModuleTranslator.h"
+#include "plugin/ModuleText.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -60,6 +63,18 @@ bool loadAppStyleSheet(const QString &path)
 	return true;
 }
 
+// Loads the module's texts as the host does: English first, the chosen language over it.
+bool loadLocale(const QString &locale)
+{
+	const QString folder = QStringLiteral(PTZ_LOCALE_DIR "/");
+	if (!QFileInfo::exists(folder + locale + ".ini"))
+		return false;
+	lookup_t *table = text_lookup_create(QString(folder + "en-US.ini").toUtf8().constData());
+	text_lookup_add(table, QString(folder + locale + ".ini").toUtf8().constData());
+	moduleTextSetTable(table);
+	return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -81,8 +96,20 @@ int main(int argc, char **argv)
 			return 1;
 		}
 	}
+	QString locale = "en-US";
+	const int langOption = args.indexOf("--lang");
+	if (langOption >= 0 && langOption + 1 < args.size()) {
+		locale = args.takeAt(langOption + 1);
+		args.removeAt(langOption);
+	}
+	if (!loadLocale(locale)) {
+		err << "no locale file for " << locale << " in " << PTZ_LOCALE_DIR << '\n';
+		return 1;
+	}
+	ModuleTranslator translator;
+	QCoreApplication::installTranslator(&translator); // the host translates the panel's forms the same way
 	if (args.isEmpty() || args.first().startsWith('-')) {
-		err << "usage: ptzgallery [--app-style-sheet THEME.qss] OUTDIR [NAME...]\n  names:";
+		err << "usage: ptzgallery [--app-style-sheet THEME.qss] [--lang LOCALE] OUTDIR [NAME...]\n  names:";
 		for (const GalleryEntry &entry : galleryEntries())
 			err << ' ' << entry.name;
 		err << '\n';
@@ -101,6 +128,7 @@ int main(int argc, char **argv)
 	}
 	for (const QString &file : sink.written())
 		out << file << '\n';
+	moduleTextSetTable(nullptr);
 	if (sink.failures() > 0) {
 		err << sink.failures() << " picture(s) could not be written\n";
 		return 1;
