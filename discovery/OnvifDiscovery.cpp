@@ -1,5 +1,7 @@
 #include "OnvifDiscovery.h"
 
+#include <QNetworkInterface>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <algorithm>
@@ -18,6 +20,12 @@ QString firstPart(const QString &text, QChar separator)
 {
 	const int at = text.indexOf(separator);
 	return at < 0 ? text : text.left(at);
+}
+
+QString withoutControlCharacters(QString text)
+{
+	text.remove(QRegularExpression(QStringLiteral("[\\x00-\\x1F\\x7F-\\x9F]")));
+	return text;
 }
 
 } // namespace
@@ -60,13 +68,14 @@ void OnvifDiscovery::probe()
 		m_socket.writeDatagram(message, m_destination, m_port);
 		QThread::msleep(ProbeIntervalMs);
 		while (m_socket.hasPendingDatagrams()) {
-			const qint64 received = m_socket.readDatagram(buffer.data(), BufferSize);
+			QHostAddress source;
+			const qint64 received = m_socket.readDatagram(buffer.data(), BufferSize, &source);
 			if (received <= 0)
 				continue;
 			// Only this datagram's bytes count, up to its first zero byte.
 			const char *begin = buffer.constData();
 			const char *end = std::find(begin, begin + received, '\0');
-			parseReply(QString::fromLatin1(begin, int(end - begin)));
+			parseReply(QString::fromLatin1(begin, int(end - begin)), source);
 		}
 	}
 }
@@ -76,7 +85,27 @@ std::vector<OnvifDiscovery::Device> OnvifDiscovery::devices() const
 	return m_devices;
 }
 
-void OnvifDiscovery::parseReply(const QString &reply)
+bool OnvifDiscovery::isUnicastIpv4(const QString &text)
+{
+	static const QRegularExpression dotted(QStringLiteral(
+		"\\A(25[0-5]|2[0-4]\\d|1\\d\\d|[1-9]?\\d)(\\.(25[0-5]|2[0-4]\\d|1\\d\\d|[1-9]?\\d)){3}\\z"));
+	if (!dotted.match(text).hasMatch())
+		return false;
+	const quint32 address = QHostAddress(text).toIPv4Address();
+	const quint32 first = address >> 24;
+	if (first == 0 || first >= 224)
+		return false;
+	for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces()) {
+		for (const QNetworkAddressEntry &entry : interface.addressEntries()) {
+			const QHostAddress broadcast = entry.broadcast();
+			if (!broadcast.isNull() && broadcast.toIPv4Address() == address)
+				return false;
+		}
+	}
+	return true;
+}
+
+void OnvifDiscovery::parseReply(const QString &reply, const QHostAddress &source)
 {
 	QString address;
 	QString name;
@@ -95,11 +124,13 @@ void OnvifDiscovery::parseReply(const QString &reply)
 		if (nameAt >= 0)
 			name = reply.mid(nameAt + nameScope.size(), 6);
 	}
-	if (address.isEmpty())
+	bool sourceIsIpv4 = false;
+	const quint32 sourceAddress = source.toIPv4Address(&sourceIsIpv4); // also from an IPv4-mapped source
+	if (!sourceIsIpv4 || !isUnicastIpv4(address) || QHostAddress(address).toIPv4Address() != sourceAddress)
 		return;
 	for (const Device &device : m_devices) {
 		if (device.count(address))
 			return;
 	}
-	m_devices.push_back(Device{{address, name}});
+	m_devices.push_back(Device{{address, withoutControlCharacters(name)}});
 }

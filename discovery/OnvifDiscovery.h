@@ -22,6 +22,9 @@
 // - A reply whose address marker is missing (the second format's "<d:XAddrs>http://"), or whose address piece
 //   is empty, is dropped: there is no address to list.
 // - A reply without the ONVIF name scope is listed with an empty name.
+// - A device is listed only when the address it names is a unicast IPv4 address (dotted, four numbers) equal
+//   to the address its reply came from: a reply cannot send identification to another host or a broadcast.
+// - Control characters are removed from names, so they never reach a table or a terminal.
 class OnvifDiscovery : public QObject {
 	Q_OBJECT
 
@@ -50,8 +53,10 @@ public:
 private:
 	friend struct OnvifDiscoveryTestAccess;
 
-	// Adds at most one device for one reply text.
-	void parseReply(const QString &reply);
+	// Adds at most one device for one reply text that came from source.
+	void parseReply(const QString &reply, const QHostAddress &source);
+	// Dotted IPv4 text of a host address: not 0.x, multicast, reserved or any local network's broadcast.
+	static bool isUnicastIpv4(const QString &text);
 
 	std::vector<Device> m_devices;
 	QUdpSocket m_socket;

@@ -52,13 +52,18 @@ def second(scopes, xaddrs):
 
 
 class Device(threading.Thread):
-    """Answers probe k of each sender (counting from 0) with every (first, text) reply whose first is k or less."""
+    """Answers probe k of each sender (counting from 0) with every (first, text) reply whose first is k or less,
+    from its own address, or from source when given."""
 
-    def __init__(self, bind, port, replies):
+    def __init__(self, bind, port, replies, source=None):
         super().__init__(daemon=True)
         self.sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
         self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self.sock.bind((bind, port))
+        self.out = self.sock
+        if source:
+            self.out = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+            self.out.bind((source, 0))
         self.replies, self.done, self.deadline = replies, threading.Event(), time.monotonic() + 60
         self.start()
 
@@ -70,12 +75,13 @@ class Device(threading.Thread):
                 seen[sender] = seen.get(sender, -1) + 1
                 for first_probe, text in self.replies:
                     if first_probe <= seen[sender]:
-                        self.sock.sendto(text.encode(), sender)
+                        self.out.sendto(text.encode("latin-1"), sender)
 
     def close(self):
         self.done.set()
         self.join()
         self.sock.close()
+        self.out.close()
 
 
 def run(*command):
@@ -87,8 +93,8 @@ def check_usage_error(ptzctl, *args):
     check("usage error: " + " ".join(args), r.returncode == 2 and r.stdout == "", r)
 
 
-def simulate(ptzctl, model, bind):
-    camera = subprocess.Popen([ptzctl, "simulate", "--model", model, "--bind", bind, "--port", "52381"],
+def simulate(ptzctl, model, bind, *more):
+    camera = subprocess.Popen([ptzctl, "simulate", "--model", model, "--bind", bind, "--port", "52381", *more],
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
     if not camera.stdout.readline().startswith("listening on"):
         camera.kill()
@@ -111,49 +117,59 @@ def loopback(ptzctl):
     check("40 probes, each the exact 797-byte Probe", len(PROBE) == 797 and probes == [PROBE] * 40, probes[:1])
     check("nothing answers: empty list, success", r.returncode == 0 and r.stdout == "", r)
 
-    cam = first(NAME + "CAMX01", "http://127.0.5.41:80/onvif/device_service")
-    searches = [  # label, [(first probe answered, reply)], extra arguments, expected output
-        ("first format with port", [(0, first(NAME + "CAM_A onvif://x/y", "http://192.168.1.20:8080/onvif"))], [],
-         "192.168.1.20\tCAM_A\n"),
-        ("first format without port keeps the whole 20-character piece",
-         [(0, first(NAME + "CAM_A", "http://192.168.1.20/onvif/device_service"))], [], "192.168.1.20/onvif/d\tCAM_A\n"),
-        ("first format name at most 20 characters", [(0, first(NAME + "ABCDEFGHIJKLMNOPQRSTU", "http://1.2.3.5:8/x"))],
-         [], "1.2.3.5\tABCDEFGHIJKLMNOPQRST\n"),
-        ("first format without name scope", [(0, first("onvif://x/y", "http://10.0.0.6:80/x"))], [], "10.0.0.6\t\n"),
-        ("second format without port", [(0, second(NAME + "CAMB01 onvif://x/y", "http://192.168.1.21/onvif"))], [],
-         "192.168.1.21\tCAMB01\n"),
-        ("second format with port keeps the port", [(0, second(NAME + "CAMB01", "http://192.168.1.21:80/onvif"))], [],
-         "192.168.1.21:80\tCAMB01\n"),
-        ("second format name longer than six", [(0, second(NAME + "LONGNAME9", "http://10.0.0.7/x"))], [],
-         "10.0.0.7\tLONGNA\n"),
-        ("second format name shorter than six runs on", [(0, second(NAME + "AB", "http://10.0.0.8/x"))], [],
-         "10.0.0.8\tAB</d:\n"),
-        ("second format without name scope", [(0, second("onvif://x/y", "http://10.0.0.9/x"))], [], "10.0.0.9\t\n"),
-        ("no address marker: dropped", [(0, "<d:Scopes>" + NAME + "NOADDR</d:Scopes>")], [], ""),
+    # Each device answers from 127.0.5.40; only what names that very address is listed.
+    at, cam = "127.0.5.40", first(NAME + "CAMX01", "http://127.0.5.41:80/onvif/device_service")
+    searches = [  # label, device address, [(first probe answered, reply)], extra arguments, expected output
+        ("first format with port", at, [(0, first(NAME + "CAM_A onvif://x/y", "http://127.0.5.40:8080/onvif"))], [],
+         "127.0.5.40\tCAM_A\n"),
+        ("first format without port: the 20-character piece is no address",
+         at, [(0, first(NAME + "CAM_A", "http://127.0.5.40/onvif/device_service"))], [], ""),
+        ("first format name at most 20 characters", at,
+         [(0, first(NAME + "ABCDEFGHIJKLMNOPQRSTU", "http://127.0.5.40:8/x"))], [], "127.0.5.40\tABCDEFGHIJKLMNOPQRST\n"),
+        ("first format without name scope", at, [(0, first("onvif://x/y", "http://127.0.5.40:80/x"))], [],
+         "127.0.5.40\t\n"),
+        ("second format without port", at, [(0, second(NAME + "CAMB01 onvif://x/y", "http://127.0.5.40/onvif"))], [],
+         "127.0.5.40\tCAMB01\n"),
+        ("second format with port: no address", at, [(0, second(NAME + "CAMB01", "http://127.0.5.40:80/onvif"))], [],
+         ""),
+        ("second format name longer than six", at, [(0, second(NAME + "LONGNAME9", "http://127.0.5.40/x"))], [],
+         "127.0.5.40\tLONGNA\n"),
+        ("second format name shorter than six runs on", at, [(0, second(NAME + "AB", "http://127.0.5.40/x"))], [],
+         "127.0.5.40\tAB</d:\n"),
+        ("no address marker: dropped", at, [(0, "<d:Scopes>" + NAME + "NOADDR</d:Scopes>")], [], ""),
         ("first marker at position 0 is not the first format",
-         [(0, "</wsdd:Scopes><wsdd:XAddrs>http://10.0.0.10:80/x</wsdd:XAddrs>")], [], ""),
-        ("empty address: dropped", [(0, second(NAME + "CAMB01", "http:///onvif"))], [], ""),
-        ("a camera answering every probe is listed once", [(0, cam)], [], "127.0.5.41\tCAMX01\n"),
-        ("--identify keeps the simulated camera", [(0, cam)], ["--identify"], "127.0.5.41\tCAMX01\n"),
-        ("--identify drops a device with no camera", [(0, second(NAME + "NOBODY", "http://127.0.5.43/x"))],
+         at, [(0, "</wsdd:Scopes><wsdd:XAddrs>http://127.0.5.40:80/x</wsdd:XAddrs>")], [], ""),
+        ("empty address: dropped", at, [(0, second(NAME + "CAMB01", "http:///onvif"))], [], ""),
+        ("not an address: dropped", at, [(0, second(NAME + "CAMB01", "http://not-an-ip-at-all/x"))], [], ""),
+        ("control characters leave names", at, [(0, first(NAME + "CA\tM\x1b[31m\x9b\r", "http://127.0.5.40:80/x"))],
+         [], "127.0.5.40\tCAM[31m\n"),
+        ("control characters void an address", at, [(0, second(NAME + "CAMB01", "http://127.0.5.40\n/x"))], [], ""),
+        ("a camera answering every probe is listed once", "127.0.5.41", [(0, cam)], [], "127.0.5.41\tCAMX01\n"),
+        ("--identify keeps the simulated camera", "127.0.5.41", [(0, cam)], ["--identify"], "127.0.5.41\tCAMX01\n"),
+        ("--identify drops a device with no camera", "127.0.5.43",
+         [(0, second(NAME + "NOBODY", "http://127.0.5.43/x"))], ["--identify"], ""),
+        ("replies naming another host or a broadcast address are dropped", at,
+         [(0, second(NAME + "ZULU01", "http://127.0.5.41/x")), (0, second(NAME + "BCAST1", "http://255.255.255.255/x"))],
          ["--identify"], ""),
-        ("two cameras in the order first read",
-         [(2, first(NAME + "ALPHA", "http://10.0.0.3:80/x")), (0, second(NAME + "ZULU01", "http://10.0.0.4/x"))], [],
-         "10.0.0.4\tZULU01\n10.0.0.3\tALPHA\n"),
-        ("a short reply after a long one keeps its own text",
-         [(0, first(NAME + "LONG" + " " * 1200, "http://10.0.0.5:80/x")), (0, second("x", "http://10.0.0.6/x"))], [],
-         "10.0.0.5\tLONG\n10.0.0.6\t\n"),
+        ("a short reply after a long one keeps its own text", at,
+         [(0, first(NAME + "LONG" + " " * 1200, "http://10.0.0.5:80/x")), (0, second("x", "http://127.0.5.40/x"))], [],
+         "127.0.5.40\t\n"),
     ]
-    simulator = simulate(ptzctl, "QK-WD406P", "127.0.5.41")
+    log = os.path.join(os.environ.get("TMPDIR", "/tmp"), "discover_test_%d.log" % os.getpid())
+    simulator = simulate(ptzctl, "QK-WD406P", "127.0.5.41", "--log", log)
     try:
-        for label, replies, args, expected in searches:
-            device = Device("127.0.5.40", 37040, replies)
-            r = run(ptzctl, "discover", "--to", "127.0.5.40:37040", *args)
+        for label, bind, replies, args, expected in searches:
+            device = Device(bind, 37040, replies)
+            logged = os.path.getsize(log)
+            r = run(ptzctl, "discover", "--to", bind + ":37040", *args)
             device.close()
             check(label, r.returncode == 0 and r.stdout == expected, r)
+            if label.startswith("replies naming"):
+                check("identification sent nothing to the named host", os.path.getsize(log) == logged)
     finally:
         simulator.terminate()
         simulator.wait(timeout=10)
+        os.remove(log)
 
 
 def namespace(ptzctl, dialog_test):
@@ -169,7 +185,8 @@ def namespace(ptzctl, dialog_test):
     # A veth pair with a default route, so that 255.255.255.255 reaches the devices on port 3702.
     for command in ("link set lo up", "link add dv0 type veth peer name dv1", "addr add 10.200.0.1/24 dev dv0",
                     "addr add 10.200.0.2/24 dev dv1", "addr add 10.200.0.3/24 dev dv1",
-                    "addr add 10.200.0.4/24 dev dv1", "link set dv0 up", "link set dv1 up",
+                    "addr add 10.200.0.4/24 dev dv1", "addr add 10.200.0.5/24 dev dv1", "addr add 10.200.0.6/24 dev dv1",
+                    "link set dv0 up", "link set dv1 up",
                     "route add default via 10.200.0.2 dev dv0"):
         if subprocess.run(["ip", *command.split()]).returncode:
             fail("cannot set up the namespace: ip " + command)
@@ -179,24 +196,32 @@ def namespace(ptzctl, dialog_test):
           r.stdout, r)
 
     # The later devices leave the first probes of each search unanswered, so the order of first replies is fixed.
-    devices = [Device("0.0.0.0", 3702, [(0, first(NAME + "CAM_A onvif://x/y", "http://10.200.0.3:80/x"))]),
-               Device("0.0.0.0", 3702, [(4, second(NAME + "CAMB01xyz", "http://10.200.0.4/x"))]),
-               Device("0.0.0.0", 3702, [(8, first(NAME + "NOCAM", "http://10.200.0.9:80/x"))])]
+    # The last two name a camera that no device announced (10.200.0.6) and the network's broadcast address.
+    devices = [Device("0.0.0.0", 3702, [(0, first(NAME + "CAM_A onvif://x/y", "http://10.200.0.3:80/x"))], "10.200.0.3"),
+               Device("0.0.0.0", 3702, [(4, second(NAME + "CAMB01xyz", "http://10.200.0.4/x"))], "10.200.0.4"),
+               Device("0.0.0.0", 3702, [(8, first(NAME + "NOCAM", "http://10.200.0.5:80/x"))], "10.200.0.5"),
+               Device("0.0.0.0", 3702, [(0, first(NAME + "REDIR", "http://10.200.0.6:80/x")),
+                                        (0, second(NAME + "BCAST1", "http://10.200.0.255/x"))], "10.200.0.5")]
     cameras = []
+    log = os.path.join(os.environ.get("TMPDIR", "/tmp"), "discover_test_%d.log" % os.getpid())
     try:
-        cameras += [simulate(ptzctl, "QK-H57P", "10.200.0.3"), simulate(ptzctl, "QK-H32P", "10.200.0.4")]
+        cameras += [simulate(ptzctl, "QK-H57P", "10.200.0.3"), simulate(ptzctl, "QK-H32P", "10.200.0.4"),
+                    simulate(ptzctl, "QK-H57P", "10.200.0.6", "--log", log)]
         cameras_only = "10.200.0.3\tCAM_A\n10.200.0.4\tCAMB01\n"
         r = run(ptzctl, "discover")
-        check("ptzctl discover lists every device", r.stdout == cameras_only + "10.200.0.9\tNOCAM\n", r)
+        check("ptzctl discover lists every device", r.stdout == cameras_only + "10.200.0.5\tNOCAM\n", r)
         r = run(ptzctl, "discover", "--identify")
         check("ptzctl discover --identify lists the cameras only", r.stdout == cameras_only, r)
         r = run(dialog_test, "--search-twice-in-namespace")
         check("the dialog's table lists the cameras only, once, after two searches", r.stdout == cameras_only, r)
+        check("identification sent nothing to an address that no device announced", os.path.getsize(log) == 0)
     finally:
         for process in cameras:
             process.terminate()
         for device in devices:
             device.close()
+        if os.path.exists(log):
+            os.remove(log)
 
 
 if sys.argv[1:2] == ["loopback"] and len(sys.argv) == 3:
