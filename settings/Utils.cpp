@@ -3,17 +3,25 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QtDebug>
 
 #include <algorithm>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 const char settingsFileName[] = "BrenmoorOBSPlugin.json";
 const char keptFileSuffix[] = ".bad";
+const int maxKeptFiles = 1000;
 
 QString settingsFilePath(const QString &dir)
 {
@@ -38,6 +46,28 @@ bool holdsUnreadableContent(const QByteArray &bytes)
 	return !QJsonDocument::fromJson(bytes).isObject();
 }
 
+enum class ReadResult { Read, Missing, NotRegular, NotOpened };
+
+// Read-only, and without blocking: a FIFO or device in the file's place is refused before anything is read.
+ReadResult readRegularFile(const QString &path, QByteArray &bytes)
+{
+	const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+	if (fd < 0)
+		return errno == ENOENT ? ReadResult::Missing : ReadResult::NotOpened;
+	struct stat status {};
+	if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+		::close(fd);
+		return ReadResult::NotRegular;
+	}
+	QFile file;
+	if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+		::close(fd);
+		return ReadResult::NotOpened;
+	}
+	bytes = file.readAll();
+	return ReadResult::Read;
+}
+
 enum class WriteResult { Written, NotOpened, NotWritten };
 
 // Writes bytes to path whole or not at all: QSaveFile writes beside the file and renames it into place on commit.
@@ -55,22 +85,38 @@ WriteResult writeWhole(const QString &path, const QByteArray &bytes)
 	return file.commit() ? WriteResult::Written : WriteResult::NotWritten;
 }
 
-// A file that is not a JSON object may be someone's hand edit gone wrong: keep its bytes beside it
-// instead of letting the next write throw them away.
+// A file that is not a JSON object may be someone's hand edit gone wrong: keep its bytes beside it, each
+// under a name of its own, instead of letting the next write throw them away.
 bool keepUnreadableFile(const QString &path)
 {
-	QFile current(path);
-	if (!current.exists() || !current.open(QIODevice::ReadOnly))
+	QByteArray bytes;
+	if (readRegularFile(path, bytes) != ReadResult::Read || !holdsUnreadableContent(bytes))
 		return true;
-	const QByteArray bytes = current.readAll();
-	current.close();
-	if (!holdsUnreadableContent(bytes))
+	for (int n = 1; n <= maxKeptFiles; n++) {
+		const QString name = QString::fromLatin1(settingsFileName) +
+				     (n == 1 ? QString() : QStringLiteral(".%1").arg(n)) + keptFileSuffix;
+		const QString keptPath = QFileInfo(path).dir().filePath(name);
+		if (QFileInfo::exists(keptPath) || QFileInfo(keptPath).isSymLink())
+			continue;
+		if (writeWhole(keptPath, bytes) != WriteResult::Written)
+			return false;
+		qDebug("Kept the unreadable settings file as %s.", qUtf8Printable(name));
 		return true;
-	const QString keptPath = path + keptFileSuffix;
-	if (writeWhole(keptPath, bytes) != WriteResult::Written)
-		return false;
-	qDebug("Kept the unreadable settings file as %s%s.", settingsFileName, keptFileSuffix);
-	return true;
+	}
+	return false;
+}
+
+// Temporary files that an interrupted write left beside the settings file: its name, a dot and six letters
+// or digits.
+void removeStaleTemporaryFiles(const QString &dir)
+{
+	static const QRegularExpression temporary(
+		QStringLiteral("\\A%1\\.[A-Za-z0-9]{6}\\z").arg(QRegularExpression::escape(settingsFileName)));
+	QDir directory(dir);
+	for (const QString &name : directory.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+		if (temporary.match(name).hasMatch())
+			directory.remove(name);
+	}
 }
 
 } // namespace
@@ -86,13 +132,17 @@ bool Utils::readJsonFile(QJsonObject &object, QString dir)
 	if (!ensureDirectory(dir))
 		return false;
 
-	QFile file(path);
-	if (!file.open(QIODevice::ReadWrite)) {
+	QByteArray bytes;
+	switch (readRegularFile(path, bytes)) {
+	case ReadResult::NotRegular:
+		qDebug("The settings file is not a regular file; it is left as it is.");
+		return false;
+	case ReadResult::NotOpened:
 		qDebug("It's failed to open the file.");
 		return false;
+	default:
+		break;
 	}
-	const QByteArray bytes = file.readAll();
-	file.close();
 	object = QJsonDocument::fromJson(bytes).object();
 	return true;
 }
@@ -103,6 +153,14 @@ bool Utils::writeJsonFile(const QJsonObject &object, QString dir)
 	if (!ensureDirectory(dir))
 		return false;
 
+	// An operator's locked file, or a FIFO or device in its place, is never replaced.
+	const QFileInfo current(path);
+	if ((current.exists() || current.isSymLink()) &&
+	    (!current.isFile() || !(current.permissions() & QFileDevice::WriteOwner))) {
+		qDebug("The settings file is read-only or not a regular file; it is left as it is.");
+		return false;
+	}
+	removeStaleTemporaryFiles(dir);
 	if (!keepUnreadableFile(path)) {
 		qDebug("It's failed to open the file.");
 		return false;

@@ -18,9 +18,12 @@ public:
 	// Directory of the settings file: the application's local data location.
 	static QString settingsDirectory();
 
-	// Loads "BrenmoorOBSPlugin.json" from dir into object; false when the file cannot be read.
+	// Loads "BrenmoorOBSPlugin.json" from dir into object, read-only (a missing file reads as empty); false when
+	// the file cannot be read or is not a regular file (a FIFO is refused without blocking).
 	static bool readJsonFile(QJsonObject &object, QString dir);
-	// Replaces "BrenmoorOBSPlugin.json" in dir with object, atomically; false when it was not written.
+	// Replaces "BrenmoorOBSPlugin.json" in dir with object, atomically; false when it was not written. A read-only
+	// or non-regular file is left alone; unreadable content is first kept under a new ".bad" name, and temporary
+	// files of interrupted writes are removed.
 	static bool writeJsonFile(const QJsonObject &object, QString dir);
 
 	// Modal warning box that stays on top. Defined with the widgets (ui/), so the core needs no Qt Widgets.

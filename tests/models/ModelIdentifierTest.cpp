@@ -192,13 +192,17 @@ INSTANTIATE_TEST_SUITE_P(
 			  QStringList{"JS4 parse failed, data Not Match", custom, h32pFailed, p77kFailed, notMatch}}),
 	[](const ::testing::TestParamInfo<ReplyCase> &info) { return std::string(info.param.name); });
 
-// A silent camera, an address where nothing is bound and text that is no address: an empty result.
+// A silent camera, an address where nothing is bound, one whose answers come from another host and text that
+// is no address: an empty result.
 TEST_F(Identification, NoAnswerGivesEmptyResult)
 {
 	CameraSimulator::Options options;
 	options.silent = true;
 	const auto camera = startCamera(options, 50);
-	for (const QString ip : {"127.0.2.50", "127.0.2.51", "not an address"}) {
+	CameraSimulator::Options elsewhere;
+	elsewhere.replyFrom = "127.0.2.53";
+	const auto redirected = startCamera(elsewhere, 52);
+	for (const QString ip : {"127.0.2.50", "127.0.2.51", "127.0.2.52", "not an address"}) {
 		logLines.clear();
 		EXPECT_TRUE(ModelIdentifier().identifyCamera(ip).empty()) << ip.toStdString();
 		EXPECT_EQ(logLines, (QStringList{"JS4 parse failed , No data", notMatch})) << ip.toStdString();
