@@ -60,7 +60,6 @@ INSTANTIATE_TEST_SUITE_P(
 		ReplyRule{Plain, "moveUp", {"", ""}, none, "false", 2, miss2},
 		ReplyRule{Plain, "moveUp", {"90 60"}, none, "false", 2, miss2},
 		ReplyRule{Plain, "moveUp", {"A0 41 FF", "A0 51 FF"}, none, "false", 2, miss2},
-		ReplyRule{Plain, "moveUp", {"90 41 FF", "90 50 02 FF", "90 51 FF"}, none, "true", 1, ""},
 		ReplyRule{Plain,
 			  "moveUp",
 			  {"90 60 02 FF"},
