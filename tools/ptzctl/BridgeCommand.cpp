@@ -3,6 +3,7 @@
 #include "ViscaTransfer.h"
 
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <QSocketNotifier>
 #include <QTextStream>
 
@@ -37,9 +38,10 @@ bool installTerminationHandlers()
 
 int usage(QTextStream &out, int code)
 {
-	out << "usage: ptzctl bridge [--port N]\n"
+	out << "usage: ptzctl bridge [--port N] [--listen ADDR]...\n"
 	       "  Runs the WebSocket-to-VISCA bridge (WebSocket port N, default 55260; UDP port 52381)\n"
-	       "  until SIGINT or SIGTERM.\n";
+	       "  until SIGINT or SIGTERM. It listens on 127.0.0.1 and ::1 unless --listen names the\n"
+	       "  addresses (0.0.0.0 and :: open it to the network).\n";
 	return code;
 }
 
@@ -49,6 +51,7 @@ int runBridgeCommand(const QStringList &args)
 {
 	QTextStream err(stderr);
 	quint16 port = 55260;
+	QList<QHostAddress> addresses;
 	for (int i = 0; i < args.size(); ++i) {
 		const QString &arg = args.at(i);
 		if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
@@ -65,6 +68,15 @@ int runBridgeCommand(const QStringList &args)
 			port = quint16(value);
 			continue;
 		}
+		if (arg == QLatin1String("--listen") && i + 1 < args.size()) {
+			const QHostAddress address(args.at(++i));
+			if (address.isNull()) {
+				err << "ptzctl bridge: invalid address '" << args.at(i) << "'\n";
+				return usage(err, 2);
+			}
+			addresses.append(address);
+			continue;
+		}
 		err << "ptzctl bridge: unexpected argument '" << arg << "'\n";
 		return usage(err, 2);
 	}
@@ -76,8 +88,11 @@ int runBridgeCommand(const QStringList &args)
 	QSocketNotifier notifier(signalFds[0], QSocketNotifier::Read);
 	QObject::connect(&notifier, &QSocketNotifier::activated, [] { QCoreApplication::quit(); });
 
-	// Same order as the panel: construct, start; a bridge that could not listen stays inert.
+	// Same order as the panel: construct, start; a bridge that could not listen stays inert. Its lines go to
+	// standard error through Qt's message log.
 	ViscaTransfer bridge(nullptr, port);
+	if (!addresses.isEmpty())
+		bridge.setListenAddresses(addresses);
 	bridge.startServer();
 	if (!bridge.isListening()) {
 		err << "ptzctl bridge: not listening on port " << port << "\n";
