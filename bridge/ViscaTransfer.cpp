@@ -12,6 +12,7 @@
 #include <websocketpp/server.hpp>
 
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <deque>
@@ -20,6 +21,10 @@
 #include <mutex>
 #include <optional>
 #include <set>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -39,6 +44,9 @@ constexpr size_t maxConnections = 32;
 constexpr size_t maxHandshaking = 32;
 // Output a client has not read yet; beyond it the client is closed instead of the process growing.
 constexpr size_t maxUnsentBytes = 1024 * 1024;
+// A flood of pings gets one pong per interval: each queued pong costs memory whatever its size, and a keep-alive
+// client pings far less often.
+constexpr std::chrono::milliseconds pongInterval{10};
 constexpr long handshakeTimeoutMs = 5000;
 constexpr long closeTimeoutMs = 1000;
 // After a failed accept (out of file descriptors, say) the listener waits instead of spinning.
@@ -101,7 +109,7 @@ QString reasonText(const std::error_code &ec)
 {
 	if (ec == asio::error::address_in_use)
 		return QStringLiteral("another program is using it");
-	if (ec == asio::error::address_family_not_supported || ec == std::errc::address_not_available)
+	if (ec == asio::error::address_family_not_supported || ec == std::error_code(EADDRNOTAVAIL, asio::error::get_system_category()))
 		return QStringLiteral("this address is not available on this machine");
 	return QString::fromStdString(ec.message());
 }
@@ -111,6 +119,7 @@ struct Client {
 	QString peer;
 	int waiting = 0;
 	bool gone = false;
+	std::chrono::steady_clock::time_point lastPong;
 };
 using ClientPtr = std::shared_ptr<Client>;
 
@@ -194,7 +203,8 @@ struct ViscaTransfer::Private::Run {
 
 	// Everything below belongs to the server thread once it runs.
 	std::map<Handle, ClientPtr, std::owner_less<Handle>> clients; // admitted at the handshake
-	std::set<Handle, std::owner_less<Handle>> handshaking;
+	// Accepted sockets still in their handshake, oldest first.
+	std::deque<Handle> handshaking;
 	std::map<quint32, Camera> cameras;
 	std::array<char, 65536> buffer{};
 	asio::ip::udp::endpoint sender;
@@ -208,6 +218,7 @@ struct ViscaTransfer::Private::Run {
 	void runLoop();
 
 	bool validate(const Handle &hdl);
+	bool endHandshake(const Handle &hdl);
 	void opened(const Handle &hdl);
 	void closed(const Handle &hdl);
 	void failed(const Handle &hdl);
@@ -454,16 +465,20 @@ void ViscaTransfer::Private::Run::accept(Listener &listener)
 			return;
 		}
 		listener.errorLogged = false;
+		// Sockets that never finish their handshake must not lock out the clients that do: the oldest gives way.
 		if (handshaking.size() >= maxHandshaking) {
 			if (!refusalLogged)
-				log(LogLevel::Info, QStringLiteral("ViscaTransfer: Too many connections at once; new ones are "
-								   "turned away"));
+				log(LogLevel::Info, QStringLiteral("ViscaTransfer: Too many connections in their handshake; "
+								   "the oldest are cut off"));
 			refusalLogged = true;
-			connection->terminate(std::error_code());
-		} else {
-			handshaking.insert(connection->get_handle());
-			connection->start();
+			const Handle oldest = handshaking.front();
+			handshaking.pop_front();
+			std::error_code ignored;
+			if (Server::connection_ptr stale = server.get_con_from_hdl(oldest, ignored))
+				stale->terminate(std::error_code());
 		}
+		handshaking.push_back(connection->get_handle());
+		connection->start();
 		accept(listener);
 	});
 }
@@ -502,9 +517,20 @@ bool ViscaTransfer::Private::Run::validate(const Handle &hdl)
 	return true;
 }
 
+bool ViscaTransfer::Private::Run::endHandshake(const Handle &hdl)
+{
+	for (auto it = handshaking.begin(); it != handshaking.end(); ++it) {
+		if (!hdl.owner_before(*it) && !it->owner_before(hdl)) {
+			handshaking.erase(it);
+			return true;
+		}
+	}
+	return false;
+}
+
 void ViscaTransfer::Private::Run::opened(const Handle &hdl)
 {
-	handshaking.erase(hdl);
+	endHandshake(hdl);
 	const auto it = clients.find(hdl);
 	if (it == clients.end())
 		return;
@@ -527,6 +553,10 @@ void ViscaTransfer::Private::Run::closed(const Handle &hdl)
 	std::error_code ec;
 	Server::connection_ptr connection = server.get_con_from_hdl(hdl, ec);
 	const int code = ec ? 0 : int(connection->get_remote_close_code());
+#ifdef __GLIBC__
+	// What a busy client made the server thread allocate goes back to the system, not just to the heap.
+	malloc_trim(0);
+#endif
 	log(LogLevel::Info, QStringLiteral("ViscaTransfer: Client %1 disconnected (%2)")
 				    .arg(client->peer)
 				    .arg(code == websocketpp::close::status::no_status ||
@@ -537,7 +567,7 @@ void ViscaTransfer::Private::Run::closed(const Handle &hdl)
 
 void ViscaTransfer::Private::Run::failed(const Handle &hdl)
 {
-	const bool counted = handshaking.erase(hdl) > 0;
+	const bool counted = endHandshake(hdl);
 	clients.erase(hdl);
 	if (handshaking.size() < maxHandshaking && clients.size() < maxConnections)
 		refusalLogged = false;
@@ -550,7 +580,7 @@ void ViscaTransfer::Private::Run::failed(const Handle &hdl)
 	if (status == websocketpp::http::status_code::forbidden ||
 	    status == websocketpp::http::status_code::service_unavailable)
 		return;
-	log(LogLevel::Info, QStringLiteral("ViscaTransfer: Connection from %1 ended before its handshake: %2")
+	log(LogLevel::Debug, QStringLiteral("ViscaTransfer: Connection from %1 ended before its handshake: %2")
 				    .arg(QString::fromStdString(connection->get_remote_endpoint()),
 					 QString::fromStdString(connection->get_ec().message())));
 }
@@ -562,10 +592,15 @@ bool ViscaTransfer::Private::Run::pinged(const Handle &hdl)
 	Server::connection_ptr connection = server.get_con_from_hdl(hdl, ec);
 	if (it == clients.end() || ec)
 		return false;
+	Client &client = *it->second;
 	if (connection->get_buffered_amount() > maxUnsentBytes) {
 		closeClient(it->second, websocketpp::close::status::policy_violation, "Too much unread output");
 		return false;
 	}
+	const auto now = std::chrono::steady_clock::now();
+	if (now - client.lastPong < pongInterval)
+		return false;
+	client.lastPong = now;
 	return true;
 }
 
@@ -768,14 +803,17 @@ void ViscaTransfer::Private::Run::closeAll()
 			entry.second.deadline->cancel();
 	cameras.clear();
 	udp->close(ignored);
-	// Copies: closing may end a connection and run its handler.
-	const auto open = clients;
-	for (const auto &entry : open)
+	// Logged here, as the loop may stop before a client answers the close frame; taken out of the map first, as
+	// closing may end a connection and run its handler.
+	const auto open = std::move(clients);
+	clients.clear();
+	for (const auto &entry : open) {
+		log(LogLevel::Info, QStringLiteral("ViscaTransfer: Client %1 disconnected (the bridge stops)")
+					    .arg(entry.second->peer));
 		server.close(entry.first, websocketpp::close::status::going_away, std::string(), ignored);
-	const auto pending = handshaking;
-	for (const Handle &hdl : pending) {
-		Server::connection_ptr connection = server.get_con_from_hdl(hdl, ignored);
-		if (connection && clients.find(hdl) == clients.end())
-			connection->terminate(std::error_code());
 	}
+	const auto pending = handshaking;
+	for (const Handle &hdl : pending)
+		if (Server::connection_ptr connection = server.get_con_from_hdl(hdl, ignored))
+			connection->terminate(std::error_code());
 }

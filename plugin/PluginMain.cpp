@@ -4,6 +4,7 @@
 #include <obs-frontend-api.h>
 #include <obs-module.h>
 
+#include "bridge/ViscaTransfer.h"
 #include "plugin/ModuleText.h"
 
 #include "ui/MainDialog.h"
@@ -14,6 +15,15 @@ obs_module_t *moduleHandle = nullptr;
 
 // Owned by the OBS main window; Qt deletes it with the window at shutdown.
 MainDialog *panel = nullptr;
+
+// The bridge's lines belong in OBS's log file, where users and support look, not on standard output.
+void logBridgeLine(ViscaTransfer::LogLevel level, const QString &line)
+{
+	const int obsLevel = level == ViscaTransfer::LogLevel::Warning ? LOG_WARNING
+			     : level == ViscaTransfer::LogLevel::Info  ? LOG_INFO
+								       : LOG_DEBUG;
+	blog(obsLevel, "%s", line.toUtf8().constData());
+}
 
 } // namespace
 
@@ -51,6 +61,7 @@ MODULE_EXPORT bool obs_module_load(void)
 	const char *title = obs_module_text("PluginTitle");
 	auto *action = static_cast<QAction *>(obs_frontend_add_tools_menu_qaction(title));
 
+	ViscaTransfer::setLogSink(logBridgeLine);
 	obs_frontend_push_ui_translation(obs_module_get_string);
 	panel = new MainDialog(mainWindow);
 	obs_frontend_pop_ui_translation();
@@ -63,4 +74,7 @@ MODULE_EXPORT bool obs_module_load(void)
 	return true;
 }
 
-MODULE_EXPORT void obs_module_unload(void) {}
+MODULE_EXPORT void obs_module_unload(void)
+{
+	ViscaTransfer::setLogSink(nullptr);
+}

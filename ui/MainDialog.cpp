@@ -54,6 +54,8 @@ const char *const menuStyle = "QMenu {\n"
 			      "}";
 
 const char *const checkedIcon = ":resource/images/Checkbox_p.svg";
+// Settings key: true lets other computers reach the WebSocket bridge; absent or false keeps it to this machine.
+const char *const bridgeNetworkKey = "bridgeOpenToNetwork";
 const char *const uncheckedIcon = ":resource/images/Checkbox.svg";
 
 QString localeText(const char *key)
@@ -165,10 +167,14 @@ void MainDialog::buildSettingsMenu()
 	panTiltLimitAction = new QAction(tr("PanTiltLimit"), this);
 	QAction *renameAction = new QAction(tr("PresetRename"), this);
 	QAction *closeAction = new QAction(tr("Close"), this);
+	bridgeNetworkAction = new QAction(tr("BridgeOpenToNetwork"), this);
 
 	hotKeyAction->setCheckable(true);
 	QJsonObject settings;
 	Utils::readJsonFile(settings, Utils::settingsDirectory());
+	bridgeNetworkAction->setCheckable(true);
+	bridgeNetworkAction->setChecked(settings.value(bridgeNetworkKey).toBool(false));
+	bridgeNetworkAction->setIcon(QIcon(bridgeNetworkAction->isChecked() ? checkedIcon : uncheckedIcon));
 	hotKeyAction->setChecked(settings.value("hotKey").toBool(false));
 	if (hotKeyAction->isChecked()) {
 		hotKeyAction->setIcon(QIcon(checkedIcon));
@@ -183,6 +189,7 @@ void MainDialog::buildSettingsMenu()
 	settingsMenu->addAction(hotKeyAction);
 	settingsMenu->addAction(panTiltLimitAction);
 	settingsMenu->addAction(renameAction);
+	settingsMenu->addAction(bridgeNetworkAction);
 	settingsMenu->addAction(closeAction);
 	ui->SettingsButton->setMenu(settingsMenu);
 	connect(settingsMenu, &QMenu::aboutToShow, this, &MainDialog::setMenuWidth);
@@ -191,6 +198,7 @@ void MainDialog::buildSettingsMenu()
 	connect(hotKeyAction, &QAction::triggered, this, &MainDialog::useHotKeysTriggered);
 	connect(panTiltLimitAction, &QAction::triggered, this, &MainDialog::openLimitDialog);
 	connect(renameAction, &QAction::triggered, this, &MainDialog::openRenameDialog);
+	connect(bridgeNetworkAction, &QAction::triggered, this, &MainDialog::openBridgeToNetwork);
 	connect(closeAction, &QAction::triggered, this, &QWidget::close);
 }
 
@@ -235,7 +243,20 @@ void MainDialog::installSpeedValidators()
 void MainDialog::startBridge()
 {
 	bridge = new ViscaTransfer(this);
+	bridge->setOpenToNetwork(bridgeNetworkAction->isChecked());
 	bridge->startServer();
+}
+
+// Takes effect at once: the bridge restarts on the new addresses while OBS runs on.
+void MainDialog::openBridgeToNetwork(bool open)
+{
+	QJsonObject settings;
+	if (Utils::readJsonFile(settings, Utils::settingsDirectory())) {
+		settings[bridgeNetworkKey] = open;
+		Utils::writeJsonFile(settings, Utils::settingsDirectory());
+	}
+	bridgeNetworkAction->setIcon(QIcon(open ? checkedIcon : uncheckedIcon));
+	bridge->setOpenToNetwork(open);
 }
 
 // ---- Slots -----------------------------------------------------------------------------------------------------

@@ -90,6 +90,7 @@ private:
 	void loadSlotLabels();
 	void connectHotKeys();
 	void useHotKeysTriggered();
+	void openBridgeToNetwork(bool open);
 	void openDiscoveryDialog();
 	void openLimitDialog();
 	void openRenameDialog();
@@ -165,4 +166,5 @@ private:
 
 	int cameraPort = 52381;
 	ViscaTransfer *bridge = nullptr;
+	QAction *bridgeNetworkAction = nullptr;
 };

@@ -12,6 +12,7 @@ import subprocess
 import struct
 import sys
 import threading
+import time
 import unittest
 
 BRIDGE_PORT = 55260
@@ -117,10 +118,60 @@ class Peer(socket.socket):
         self.sendto(bytes(data), to)
 
 
-def connect(origin=None):
+def connect(origin=None, host="127.0.0.1"):
     header = ["Origin: " + origin] if origin is not None else []
-    return websocket.create_connection("ws://127.0.0.1:%d" % BRIDGE_PORT, timeout=HANG_GUARD, header=header,
+    return websocket.create_connection("ws://%s:%d" % (host, BRIDGE_PORT), timeout=HANG_GUARD, header=header,
                                        suppress_origin=True)
+
+
+def rss_kib(pid):
+    """Resident memory of a process in KiB."""
+    with open("/proc/%d/status" % pid) as status:
+        for line in status:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    raise AssertionError("no VmRSS for process %d" % pid)
+
+
+class PingFlood:
+    """A client that sends pings as fast as it can for `seconds` (bounded), reading the pongs or not."""
+
+    def __init__(self, seconds, read=True):
+        self.ws = connect()
+        self.ws.sock.settimeout(1)
+        self.stop_at = time.monotonic() + seconds
+        self.read = read
+        self.sent = 0
+        ping = websocket.ABNF.create_frame("x" * 16, websocket.ABNF.OPCODE_PING).format()
+        self.burst = ping * 256
+        self.threads = [threading.Thread(target=self._send, daemon=True)]
+        if read:
+            self.threads.append(threading.Thread(target=self._drain, daemon=True))
+        for thread in self.threads:
+            thread.start()
+
+    def _send(self):
+        try:
+            while time.monotonic() < self.stop_at:
+                self.ws.sock.sendall(self.burst)
+                self.sent += 256
+        except OSError:  # closed by the bridge, or the send buffer stayed full for a second
+            pass
+
+    def _drain(self):
+        while time.monotonic() < self.stop_at + 1:
+            try:
+                if not self.ws.sock.recv(1 << 16):
+                    return
+            except socket.timeout:
+                continue
+            except OSError:
+                return
+
+    def join(self):
+        for thread in self.threads:
+            thread.join(HANG_GUARD + max(0.0, self.stop_at - time.monotonic()))
+        self.ws.sock.close()
 
 
 def request(ip, data, port=VISCA_PORT):
@@ -132,9 +183,19 @@ def reply(ip, data, port=VISCA_PORT):
     return json.dumps({"data": list(data), "ip": ip, "port": port}, separators=(",", ":"))
 
 
+def close_frame(ws):
+    """(code, reason) of the close frame that comes next, skipping data frames; None when something else came."""
+    while True:
+        opcode, payload = ws.recv_data(control_frame=True)
+        if opcode == websocket.ABNF.OPCODE_CLOSE:
+            return struct.unpack("!H", payload[:2])[0], payload[2:].decode()
+        if opcode not in (websocket.ABNF.OPCODE_TEXT, websocket.ABNF.OPCODE_PONG):
+            return None
+
+
 def close_code(ws):
-    opcode, payload = ws.recv_data(control_frame=True)
-    return struct.unpack("!H", payload[:2])[0] if opcode == websocket.ABNF.OPCODE_CLOSE else None
+    frame = close_frame(ws)
+    return frame[0] if frame else None
 
 
 PTZCTL = None  # set by main()
@@ -155,8 +216,8 @@ class BridgeTest(unittest.TestCase):
         self.addCleanup(p.close)
         return p
 
-    def connect(self, origin=None):
-        ws = connect(origin)
+    def connect(self, origin=None, host="127.0.0.1"):
+        ws = connect(origin, host)
         self.addCleanup(ws.close)
         return ws
 

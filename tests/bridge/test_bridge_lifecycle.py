@@ -1,24 +1,31 @@
-"""`ptzctl bridge` shutdown while clients are connected, a client that leaves early, and a taken port."""
+"""`ptzctl bridge` start-up on taken or missing addresses, shutdown with clients connected, clients that leave
+early, and memory under floods."""
+import re
 import signal
 import socket
+import subprocess
+import threading
+import time
 
 import bridge_harness as h
 
 SILENT = "127.0.4.30"  # receives requests, never answers
 CAMERA = "127.0.4.31"
+FAILURE = re.compile(r"fail|error", re.I)
+MIB = 1024
 
 
 class BridgeLifecycle(h.BridgeTest):
     def test_shutdown(self):
-        # (state, signal, clients, request left in its reply window, "Error closing connection" logged)
+        # (state, signal, clients, request left in its reply window)
         cases = [
-            ("no client", signal.SIGINT, 0, False, True),
-            ("idle client that never sent", signal.SIGTERM, 1, False, True),
-            ("request waiting in its reply window", signal.SIGTERM, 1, True, False),
-            ("two clients, one waiting for answers", signal.SIGINT, 2, True, False),
+            ("no client", signal.SIGINT, 0, False),
+            ("idle client that never sent", signal.SIGTERM, 1, False),
+            ("request waiting in its reply window", signal.SIGTERM, 1, True),
+            ("two clients, one waiting for answers", signal.SIGINT, 2, True),
         ]
         silent = self.peer(SILENT)
-        for state, sig, clients, waiting, close_error in cases:
+        for state, sig, clients, waiting in cases:
             with self.subTest(state):
                 bridge = self.start()
                 sockets = [self.connect() for _ in range(clients)]
@@ -27,7 +34,11 @@ class BridgeLifecycle(h.BridgeTest):
                     silent.receive()  # the bridge is now collecting answers
                 self.assertEqual(bridge.stop(sig), 0)
                 self.assertEqual([h.close_code(ws) for ws in sockets], [1001] * clients)
-                self.assertEqual("ViscaTransfer: Error closing connection" in bridge.log, close_error)
+                bridge.close()
+                self.assertEqual([line for line in bridge.log if FAILURE.search(line)], [])
+                self.assertEqual(sum(" connected" in line for line in bridge.log), clients)
+                self.assertEqual(sum(" disconnected (the bridge stops)" in line for line in bridge.log), clients)
+                self.assertIn("ViscaTransfer: Stopped listening on port 55260", bridge.log)
 
     def test_client_gone_before_the_answer(self):
         bridge = self.start()
@@ -37,24 +48,95 @@ class BridgeLifecycle(h.BridgeTest):
         _, sender = camera.receive()
         ws.close()  # returns once the close handshake is done, well inside the reply window
         camera.answer(sender, [0x90, 0x50, 0xFF])
-        bridge.wait_log("ViscaTransfer: Error sending reply, the client has gone")
-        fresh = self.connect()
-        fresh.send(h.request(CAMERA, [0x81, 0x09, 0x04, 0x00, 0xFF]))
-        _, sender = camera.receive()
-        camera.answer(sender, [0x90, 0x51, 0xFF])
-        self.assertEqual(fresh.recv(), h.reply(CAMERA, [0x90, 0x51, 0xFF]))
-        self.assertEqual(bridge.stop(signal.SIGTERM), 0)
+        bridge.wait_log("ViscaTransfer: Reply dropped, its client has gone")
 
-    def test_port_taken(self):
-        holder = socket.socket(socket.AF_INET6, socket.SOCK_STREAM)
-        self.addCleanup(holder.close)
-        holder.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)  # earlier bridges leave TIME_WAIT behind
-        holder.bind(("::", h.BRIDGE_PORT))
-        holder.listen()
-        bridge = self.start(ready=False)
-        self.assertEqual(bridge.proc.wait(h.HANG_GUARD), 1)
-        failed = [line for line in bridge.log if line.startswith("ViscaTransfer: Failed to listen on port 55260")]
-        self.assertEqual(len(failed), 1, bridge.log)
+    def test_listen_failures(self):
+        def hold(family, address):
+            holder = socket.socket(family, socket.SOCK_STREAM)
+            self.addCleanup(holder.close)
+            holder.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)  # earlier bridges leave TIME_WAIT
+            holder.bind((address, h.BRIDGE_PORT))
+            holder.listen()
+            return holder
+
+        def no_ipv6():
+            subprocess.run(["sysctl", "-qw", "net.ipv6.conf.lo.disable_ipv6=1"], check=True)
+            return None
+
+        port = "port %d" % h.BRIDGE_PORT
+        # (case, what makes it, served on, the one line that says so)
+        cases = [
+            ("port taken", lambda: [hold(socket.AF_INET, "127.0.0.1"), hold(socket.AF_INET6, "::1")], [],
+             "ViscaTransfer: Cannot listen on %s: another program is using it. The WebSocket bridge is off." % port),
+            ("IPv4 side taken", lambda: [hold(socket.AF_INET, "127.0.0.1")], ["[::1]"],
+             "ViscaTransfer: Cannot listen on 127.0.0.1 %s: another program is using it. Listening on ::1 only."
+             % port),
+            ("no IPv6", no_ipv6, ["127.0.0.1"],
+             "ViscaTransfer: Cannot listen on ::1 %s: this address is not available on this machine. Listening on "
+             "127.0.0.1 only." % port),
+        ]
+        self.addCleanup(subprocess.run, ["sysctl", "-qw", "net.ipv6.conf.lo.disable_ipv6=0"], check=True)
+        for case, make, served, said in cases:
+            with self.subTest(case):
+                holders = make() or []
+                bridge = self.start(ready=bool(served))
+                for host in served:
+                    self.connect(host=host).close()
+                if not served:
+                    self.assertEqual(bridge.proc.wait(h.HANG_GUARD), 1)
+                else:
+                    self.assertEqual(bridge.stop(signal.SIGTERM), 0)
+                bridge.close()
+                self.assertEqual([line for line in bridge.log if "Cannot listen" in line], [said])
+                for holder in holders:
+                    holder.close()
+
+    def test_memory_under_floods(self):
+        bridge = self.start()
+        pid = bridge.proc.pid
+        camera = self.peer(CAMERA)
+        big = [1, 0x11, 0x05, 0x7B, 0, 0, 0, 1, 0x90, 0x50] + [0] * 1400 + [0xFF]  # an inquiry's answer
+
+        def unread_answers(seconds):
+            """A client that asks and never reads: the answers pile up until the bridge closes it."""
+            ws = h.connect()
+            ws.sock.settimeout(1)
+            stop_at = time.monotonic() + seconds
+            camera.settimeout(1)
+            try:
+                while time.monotonic() < stop_at:
+                    ws.send(h.request(CAMERA, [1, 0x10, 0, 5, 0, 0, 0, 1, 0x81, 0x09, 0x04, 0x47, 0xFF]))
+                    _, sender = camera.receive()
+                    camera.answer(sender, big)
+            except OSError:  # closed by the bridge, or its send buffer stayed full
+                pass
+            ws.sock.close()
+
+        # (flood, function run for 3 s, closing line expected)
+        cases = [
+            ("pings, pongs read", lambda: h.PingFlood(3, read=True).join(), None),
+            ("pings, pongs never read", lambda: h.PingFlood(3, read=False).join(), None),
+            ("answers never read", lambda: unread_answers(3), "Too much unread output"),
+        ]
+        for name, flood, closing in cases:
+            with self.subTest(name):
+                start = len(bridge.log)
+                baseline = h.rss_kib(pid)
+                runner = threading.Thread(target=flood)
+                runner.start()
+                peak = baseline
+                while runner.is_alive():
+                    peak = max(peak, h.rss_kib(pid))
+                    runner.join(0.1)
+                with bridge.changed:
+                    bridge.changed.wait_for(lambda: any(" disconnected " in line for line in bridge.log[start:]),
+                                            h.HANG_GUARD)
+                after = h.rss_kib(pid)
+                self.assertLess(peak - baseline, 10 * MIB, "peak %d KiB over %d KiB" % (peak, baseline))
+                self.assertLess(after - baseline, 2 * MIB, "after %d KiB, before %d KiB" % (after, baseline))
+                if closing:
+                    self.assertTrue(any(closing in line for line in bridge.log[start:]), bridge.log[start:])
+        self.connect().close()  # still serving
 
 
 if __name__ == "__main__":

@@ -11,6 +11,11 @@ MARKER = "127.0.4.13"  # its stray datagram marks the end of a case in the log
 NOWHERE = "127.0.4.14"  # nobody listens on its port 9
 
 ACK = [1, 0x11, 0, 3, 0, 0, 0, 1, 0x90, 0x41, 0xFF]
+DONE = [1, 0x11, 0, 3, 0, 0, 0, 1, 0x90, 0x51, 0xFF]
+ERROR = [1, 0x11, 0, 4, 0, 0, 0, 1, 0x90, 0x60, 0x02, 0xFF]
+ANSWER = [1, 0x11, 0, 4, 0, 0, 0, 1, 0x90, 0x50, 0x02, 0xFF]
+COMMAND = [1, 0, 0, 6, 0, 0, 0, 1, 0x81, 0x01, 0x04, 0x07, 0x02, 0xFF]
+INQUIRY = [1, 0x10, 0, 5, 0, 0, 0, 1, 0x81, 0x09, 0x04, 0x38, 0xFF]
 
 
 class BridgeRelay(h.BridgeTest):
@@ -57,8 +62,21 @@ class BridgeRelay(h.BridgeTest):
              [(CAMERA, [2])], ["The data is from (%s)" % OTHER]),
             ("leading zeros: sent, answer not relayed", h.request("127.0.4.007", inquiry), (ZEROS, bytes(inquiry)),
              [(ZEROS, [3])], [], ["The data is from (%s)" % ZEROS]),
-            ("four answers: three relayed, the fourth met by the next request", h.request(CAMERA, inquiry), to_camera,
-             four, four[:3], ["The data is from (%s)" % CAMERA]),
+            ("four answers: three relayed, the fourth dropped", h.request(CAMERA, inquiry), to_camera, four, four[:3],
+             ["The data is from (%s)" % CAMERA]),
+            ("a command ends with its completion", h.request(CAMERA, COMMAND), (CAMERA, bytes(COMMAND)),
+             [(CAMERA, ACK), (CAMERA, DONE), (CAMERA, ACK)], [(CAMERA, ACK), (CAMERA, DONE)],
+             ["The data is from (%s)" % CAMERA]),
+            ("a command ends with an error", h.request(CAMERA, COMMAND), (CAMERA, bytes(COMMAND)),
+             [(CAMERA, ERROR), (CAMERA, DONE)], [(CAMERA, ERROR)], ["The data is from (%s)" % CAMERA]),
+            ("an inquiry ends with its answer", h.request(CAMERA, INQUIRY), (CAMERA, bytes(INQUIRY)),
+             [(CAMERA, ANSWER), (CAMERA, ANSWER)], [(CAMERA, ANSWER)], ["The data is from (%s)" % CAMERA]),
+            ("a foreign sequence number is not an answer", h.request(CAMERA, INQUIRY), (CAMERA, bytes(INQUIRY)),
+             [(CAMERA, ANSWER[:7] + [2] + ANSWER[8:]), (CAMERA, ANSWER)], [(CAMERA, ANSWER)],
+             ["The data is from (%s)" % CAMERA]),
+            ("raw VISCA ends with its completion", h.request(CAMERA, inquiry), to_camera,
+             [(CAMERA, [0x90, 0x41, 0xFF]), (CAMERA, [0x90, 0x51, 0xFF]), (CAMERA, [1])],
+             [(CAMERA, [0x90, 0x41, 0xFF]), (CAMERA, [0x90, 0x51, 0xFF])], ["The data is from (%s)" % CAMERA]),
         ]
         for name, payload, reached, answers, relayed, logged in cases:
             with self.subTest(name):

@@ -5,6 +5,7 @@
 
 #include <QLineEdit>
 #include <QPointer>
+#include <QTcpSocket>
 
 namespace {
 enum Outcome { Connected, Failed, Dropped };
@@ -23,6 +24,7 @@ private slots:
 	void views_data();
 	void views();
 	void hotKeySwitch();
+	void bridgeNetworkSwitch();
 	void assignmentDialogFreedWithPanel();
 };
 
@@ -163,6 +165,35 @@ void MainDialogTest::hotKeySwitch()
 		QCOMPARE(warnings.count(), expectedWarnings);
 	}
 	QCOMPARE(warnings.texts, QStringList({"NeedToSetHotKeysInOBS", "NeedToSetHotKeysInOBS"}));
+}
+
+// Run by run-in-private-network.sh, which gives the namespace the second address that stands for the network.
+void MainDialogTest::bridgeNetworkSwitch()
+{
+	const auto reachable = [](const char *host) {
+		QTcpSocket socket;
+		socket.connectToHost(QString::fromLatin1(host), 55260);
+		return socket.waitForConnected(2000);
+	};
+	writeSettings(QJsonObject{{"Camera1IP", "127.0.6.41"}});
+	{
+		TestPanel panel;
+		QAction *open = panel.action("BridgeOpenToNetwork");
+		QVERIFY(open && open->isCheckable() && !open->isChecked());
+		QVERIFY2(reachable("127.0.0.1") && !reachable("192.0.2.1"), "loopback only at first");
+		for (bool on : {true, false}) {
+			open->trigger();
+			const QJsonObject settings = readSettings();
+			QCOMPARE(settings.value("bridgeOpenToNetwork"), QJsonValue(on));
+			QCOMPARE(settings.value("Camera1IP").toString(), QString("127.0.6.41"));
+			QCOMPARE(reachable("127.0.0.1"), true);
+			QCOMPARE(reachable("192.0.2.1"), on);
+		}
+	}
+	writeSettings(QJsonObject{{"bridgeOpenToNetwork", true}});
+	TestPanel panel;
+	QVERIFY(panel.action("BridgeOpenToNetwork")->isChecked());
+	QVERIFY(reachable("192.0.2.1"));
 }
 
 // The assignment dialog has no parent: opened twice it is still one, and the panel takes it with it.
