@@ -109,7 +109,8 @@ QString reasonText(const std::error_code &ec)
 {
 	if (ec == asio::error::address_in_use)
 		return QStringLiteral("another program is using it");
-	if (ec == asio::error::address_family_not_supported || ec == std::error_code(EADDRNOTAVAIL, asio::error::get_system_category()))
+	if (ec == asio::error::address_family_not_supported ||
+	    ec == std::error_code(EADDRNOTAVAIL, asio::error::get_system_category()))
 		return QStringLiteral("this address is not available on this machine");
 	return QString::fromStdString(ec.message());
 }
@@ -352,9 +353,10 @@ bool ViscaTransfer::Private::Run::setUp(quint16 webSocketPort, quint16 udpPort, 
 		// A failed bind leaves the socket on an ephemeral port, where the answers still arrive.
 		udp->bind(asio::ip::udp::endpoint(asio::ip::address_v4::any(), udpPort), ec);
 		if (ec)
-			log(LogLevel::Info, QStringLiteral("ViscaTransfer: UDP port %1 is taken; camera answers come back "
-							   "to another port")
-						    .arg(udpPort));
+			log(LogLevel::Info,
+			    QStringLiteral("ViscaTransfer: UDP port %1 is taken; camera answers come back "
+					   "to another port")
+				    .arg(udpPort));
 	} else {
 		log(LogLevel::Warning, QStringLiteral("ViscaTransfer: Cannot open a UDP socket: %1")
 					       .arg(QString::fromStdString(ec.message())));
@@ -407,26 +409,28 @@ void ViscaTransfer::Private::Run::listen(const QList<QHostAddress> &addresses)
 		for (const auto &failure : failures)
 			if (failure.second == asio::error::address_in_use)
 				reason = failure.second;
-		log(LogLevel::Warning, QStringLiteral("ViscaTransfer: Cannot listen on port %1: %2. The WebSocket bridge "
-						      "is off.")
-					       .arg(port)
-					       .arg(failures.isEmpty() ? QStringLiteral("no address to listen on")
-								       : reasonText(reason)));
+		log(LogLevel::Warning,
+		    QStringLiteral("ViscaTransfer: Cannot listen on port %1: %2. The WebSocket bridge "
+				   "is off.")
+			    .arg(port)
+			    .arg(failures.isEmpty() ? QStringLiteral("no address to listen on") : reasonText(reason)));
 		return;
 	}
 	for (const auto &failure : failures)
-		log(LogLevel::Warning, QStringLiteral("ViscaTransfer: Cannot listen on %1 port %2: %3. Listening on %4 only.")
-					       .arg(addressText(failure.first))
-					       .arg(port)
-					       .arg(reasonText(failure.second))
-					       .arg(boundTexts.join(QStringLiteral(" and "))));
+		log(LogLevel::Warning,
+		    QStringLiteral("ViscaTransfer: Cannot listen on %1 port %2: %3. Listening on %4 only.")
+			    .arg(addressText(failure.first))
+			    .arg(port)
+			    .arg(reasonText(failure.second))
+			    .arg(boundTexts.join(QStringLiteral(" and "))));
 	log(LogLevel::Info, QStringLiteral("ViscaTransfer: Listening on %1, port %2")
 				    .arg(boundTexts.join(QStringLiteral(" and ")))
 				    .arg(port));
 	if (open)
-		log(LogLevel::Warning, QStringLiteral("ViscaTransfer: The bridge is open to the network: other computers "
-						      "can connect to port %1 and drive the cameras")
-					       .arg(port));
+		log(LogLevel::Warning,
+		    QStringLiteral("ViscaTransfer: The bridge is open to the network: other computers "
+				   "can connect to port %1 and drive the cameras")
+			    .arg(port));
 }
 
 // ---- The server thread ------------------------------------------------------------------------------------------
@@ -448,7 +452,7 @@ void ViscaTransfer::Private::Run::accept(Listener &listener)
 {
 	Server::connection_ptr connection = server.get_connection();
 	listener.acceptor.async_accept(connection->get_raw_socket(), [this, &listener,
-								       connection](const std::error_code &ec) {
+								      connection](const std::error_code &ec) {
 		if (closing || ec == asio::error::operation_aborted)
 			return;
 		if (ec) {
@@ -465,11 +469,13 @@ void ViscaTransfer::Private::Run::accept(Listener &listener)
 			return;
 		}
 		listener.errorLogged = false;
-		// Sockets that never finish their handshake must not lock out the clients that do: the oldest gives way.
+		// Sockets that never finish their handshake must not lock out the clients that do: the oldest gives
+		// way.
 		if (handshaking.size() >= maxHandshaking) {
 			if (!refusalLogged)
-				log(LogLevel::Info, QStringLiteral("ViscaTransfer: Too many connections in their handshake; "
-								   "the oldest are cut off"));
+				log(LogLevel::Info,
+				    QStringLiteral("ViscaTransfer: Too many connections in their handshake; "
+						   "the oldest are cut off"));
 			refusalLogged = true;
 			const Handle oldest = handshaking.front();
 			handshaking.pop_front();
@@ -495,9 +501,10 @@ bool ViscaTransfer::Private::Run::validate(const Handle &hdl)
 		origin = connection->get_request_header("Sec-WebSocket-Origin");
 	if (!isLocalOrigin(origin)) {
 		connection->set_status(websocketpp::http::status_code::forbidden);
-		log(LogLevel::Info, QStringLiteral("ViscaTransfer: Connection from %1 refused: web pages from %2 may not "
-						   "use the bridge")
-					    .arg(peer, QString::fromStdString(origin)));
+		log(LogLevel::Info,
+		    QStringLiteral("ViscaTransfer: Connection from %1 refused: web pages from %2 may not "
+				   "use the bridge")
+			    .arg(peer, QString::fromStdString(origin)));
 		return false;
 	}
 	if (clients.size() >= maxConnections) {
@@ -581,8 +588,8 @@ void ViscaTransfer::Private::Run::failed(const Handle &hdl)
 	    status == websocketpp::http::status_code::service_unavailable)
 		return;
 	log(LogLevel::Debug, QStringLiteral("ViscaTransfer: Connection from %1 ended before its handshake: %2")
-				    .arg(QString::fromStdString(connection->get_remote_endpoint()),
-					 QString::fromStdString(connection->get_ec().message())));
+				     .arg(QString::fromStdString(connection->get_remote_endpoint()),
+					  QString::fromStdString(connection->get_ec().message())));
 }
 
 bool ViscaTransfer::Private::Run::pinged(const Handle &hdl)
@@ -767,8 +774,8 @@ void ViscaTransfer::Private::Run::closeClient(const ClientPtr &client, websocket
 		return;
 	client->gone = true;
 	dropWaiting(client);
-	log(LogLevel::Info, QStringLiteral("ViscaTransfer: Closing client %1: %2")
-				    .arg(client->peer, QString::fromStdString(reason)));
+	log(LogLevel::Info,
+	    QStringLiteral("ViscaTransfer: Closing client %1: %2").arg(client->peer, QString::fromStdString(reason)));
 	std::error_code ignored;
 	server.close(client->handle, code, reason, ignored);
 }
@@ -808,8 +815,8 @@ void ViscaTransfer::Private::Run::closeAll()
 	const auto open = std::move(clients);
 	clients.clear();
 	for (const auto &entry : open) {
-		log(LogLevel::Info, QStringLiteral("ViscaTransfer: Client %1 disconnected (the bridge stops)")
-					    .arg(entry.second->peer));
+		log(LogLevel::Info,
+		    QStringLiteral("ViscaTransfer: Client %1 disconnected (the bridge stops)").arg(entry.second->peer));
 		server.close(entry.first, websocketpp::close::status::going_away, std::string(), ignored);
 	}
 	const auto pending = handshaking;
