@@ -199,6 +199,13 @@ def main():
             print(f"MEASURE quit {seconds:.3f} s")
             check("OBS exits cleanly", session.obs.returncode == 0, session.obs.returncode)
             check("OBS log ends with its shutdown report", "Number of memory leaks" in session.log_text())
+            bridge_lines = [line for line in session.log_text().splitlines() if "ViscaTransfer: " in line]
+            check("The bridge's lines are in OBS's log file",
+                  any("Listening on 127.0.0.1 and ::1, port 55260" in line for line in bridge_lines)
+                  and any("Stopped listening" in line for line in bridge_lines), bridge_lines)
+            tagged = [line for line in (session.log_text() + session.output_text()).splitlines()
+                      if re.search(r"\[(fail|error)\]", line)]
+            check("A normal quit logs no failure lines", not tagged, tagged[:5])
     except HarnessError as error:
         check("harness", False, str(error))
     finally:
