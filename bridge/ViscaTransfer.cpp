@@ -11,6 +11,7 @@
 #include <websocketpp/config/asio_no_tls.hpp>
 #include <websocketpp/server.hpp>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -20,7 +21,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
-#include <set>
+#include <vector>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -219,6 +220,7 @@ struct ViscaTransfer::Private::Run {
 	void runLoop();
 
 	bool validate(const Handle &hdl);
+	bool inHandshake(const Handle &hdl) const;
 	bool endHandshake(const Handle &hdl);
 	void opened(const Handle &hdl);
 	void closed(const Handle &hdl);
@@ -233,6 +235,7 @@ struct ViscaTransfer::Private::Run {
 	void relay(const Request &request, const QString &senderText, quint16 senderPort, size_t size);
 	void closeClient(const ClientPtr &client, websocketpp::close::status::value code, const std::string &reason);
 	void dropWaiting(const ClientPtr &client);
+	void closeForShutdown(const Handle &hdl);
 	void closeAll();
 };
 
@@ -524,6 +527,13 @@ bool ViscaTransfer::Private::Run::validate(const Handle &hdl)
 	return true;
 }
 
+bool ViscaTransfer::Private::Run::inHandshake(const Handle &hdl) const
+{
+	return std::any_of(handshaking.begin(), handshaking.end(), [&hdl](const Handle &other) {
+		return !hdl.owner_before(other) && !other.owner_before(hdl);
+	});
+}
+
 bool ViscaTransfer::Private::Run::endHandshake(const Handle &hdl)
 {
 	for (auto it = handshaking.begin(); it != handshaking.end(); ++it) {
@@ -543,9 +553,20 @@ void ViscaTransfer::Private::Run::opened(const Handle &hdl)
 		return;
 	log(LogLevel::Info, QStringLiteral("ViscaTransfer: Client %1 connected").arg(it->second->peer));
 	// A handshake that finished after shutdown began still gets a proper close.
-	std::error_code ignored;
 	if (closing)
-		server.close(hdl, websocketpp::close::status::going_away, std::string(), ignored);
+		closeForShutdown(hdl);
+}
+
+// Logged here, as the loop may stop before the client answers the close frame; taken out of the map first, as
+// closing may end a connection and run its handler.
+void ViscaTransfer::Private::Run::closeForShutdown(const Handle &hdl)
+{
+	const auto it = clients.find(hdl);
+	log(LogLevel::Info,
+	    QStringLiteral("ViscaTransfer: Client %1 disconnected (the bridge stops)").arg(it->second->peer));
+	clients.erase(it);
+	std::error_code ignored;
+	server.close(hdl, websocketpp::close::status::going_away, std::string(), ignored);
 }
 
 void ViscaTransfer::Private::Run::closed(const Handle &hdl)
@@ -810,17 +831,18 @@ void ViscaTransfer::Private::Run::closeAll()
 			entry.second.deadline->cancel();
 	cameras.clear();
 	udp->close(ignored);
-	// Logged here, as the loop may stop before a client answers the close frame; taken out of the map first, as
-	// closing may end a connection and run its handler.
-	const auto open = std::move(clients);
-	clients.clear();
-	for (const auto &entry : open) {
-		log(LogLevel::Info,
-		    QStringLiteral("ViscaTransfer: Client %1 disconnected (the bridge stops)").arg(entry.second->peer));
-		server.close(entry.first, websocketpp::close::status::going_away, std::string(), ignored);
-	}
+	// Clients admitted at the handshake but not yet open are closed as soon as they open; the rest of the
+	// handshakes are cut off.
+	std::vector<Handle> open;
+	for (const auto &entry : clients)
+		if (!inHandshake(entry.first))
+			open.push_back(entry.first);
+	for (const Handle &hdl : open)
+		closeForShutdown(hdl);
 	const auto pending = handshaking;
-	for (const Handle &hdl : pending)
-		if (Server::connection_ptr connection = server.get_con_from_hdl(hdl, ignored))
+	for (const Handle &hdl : pending) {
+		Server::connection_ptr connection = server.get_con_from_hdl(hdl, ignored);
+		if (connection && clients.find(hdl) == clients.end())
 			connection->terminate(std::error_code());
+	}
 }

@@ -68,14 +68,15 @@ def requests_per_second(ws, seconds):
 
 def ping_flood_memory(pid, seconds):
     baseline = h.rss_kib(pid)
-    flood = h.PingFlood(seconds, read=True)
+    sent = []
+    flood = threading.Thread(target=lambda: sent.append(h.ping_flood(seconds)))
+    flood.start()
     peak = baseline
-    while time.monotonic() < flood.stop_at:
+    while flood.is_alive():
         peak = max(peak, h.rss_kib(pid))
-        time.sleep(0.25)
-    flood.join()
+        flood.join(0.25)
     time.sleep(2)
-    return baseline, peak, h.rss_kib(pid), flood.sent
+    return baseline, peak, h.rss_kib(pid), sent[0]
 
 
 def main():
@@ -122,7 +123,12 @@ def main():
                         after / 1024))
     stop.set()
     bridge.send_signal(signal.SIGINT)
-    bridge.wait(h.HANG_GUARD)
+    try:
+        bridge.wait(h.HANG_GUARD)
+    except subprocess.TimeoutExpired:
+        print("the bridge did not stop within %d s of SIGINT" % h.HANG_GUARD)
+        bridge.kill()
+        bridge.wait()
 
 
 if __name__ == "__main__":

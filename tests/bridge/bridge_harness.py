@@ -133,45 +133,34 @@ def rss_kib(pid):
     raise AssertionError("no VmRSS for process %d" % pid)
 
 
-class PingFlood:
-    """A client that sends pings as fast as it can for `seconds` (bounded), reading the pongs or not."""
+def ping_flood(seconds, read=True):
+    """Sends pings as fast as it can for `seconds`, reading the pongs or not; returns how many it sent."""
+    ws = connect()
+    ws.sock.settimeout(1)
+    stop_at = time.monotonic() + seconds
 
-    def __init__(self, seconds, read=True):
-        self.ws = connect()
-        self.ws.sock.settimeout(1)
-        self.stop_at = time.monotonic() + seconds
-        self.read = read
-        self.sent = 0
-        ping = websocket.ABNF.create_frame("x" * 16, websocket.ABNF.OPCODE_PING).format()
-        self.burst = ping * 256
-        self.threads = [threading.Thread(target=self._send, daemon=True)]
-        if read:
-            self.threads.append(threading.Thread(target=self._drain, daemon=True))
-        for thread in self.threads:
-            thread.start()
-
-    def _send(self):
-        try:
-            while time.monotonic() < self.stop_at:
-                self.ws.sock.sendall(self.burst)
-                self.sent += 256
-        except OSError:  # closed by the bridge, or the send buffer stayed full for a second
-            pass
-
-    def _drain(self):
-        while time.monotonic() < self.stop_at + 1:
+    def drain():
+        while time.monotonic() < stop_at + 1:
             try:
-                if not self.ws.sock.recv(1 << 16):
+                if not ws.sock.recv(1 << 16):
                     return
             except socket.timeout:
                 continue
             except OSError:
                 return
 
-    def join(self):
-        for thread in self.threads:
-            thread.join(HANG_GUARD + max(0.0, self.stop_at - time.monotonic()))
-        self.ws.sock.close()
+    if read:
+        threading.Thread(target=drain, daemon=True).start()
+    burst = websocket.ABNF.create_frame("x" * 16, websocket.ABNF.OPCODE_PING).format() * 256
+    sent = 0
+    try:
+        while time.monotonic() < stop_at:
+            ws.sock.sendall(burst)
+            sent += 256
+    except OSError:  # closed by the bridge, or its send buffer stayed full for a second
+        pass
+    ws.sock.close()
+    return sent
 
 
 def request(ip, data, port=VISCA_PORT):
@@ -205,7 +194,7 @@ class BridgeTest(unittest.TestCase):
     """Bridges, peers and clients made here are closed when the test ends."""
 
     def start(self, *args, ready=True):
-        bridge = Bridge(PTZCTL, *args)
+        bridge = self.bridge = Bridge(PTZCTL, *args)
         self.addCleanup(bridge.close)
         if ready:
             bridge.wait_ready()
@@ -217,8 +206,12 @@ class BridgeTest(unittest.TestCase):
         return p
 
     def connect(self, origin=None, host="127.0.0.1"):
+        """A client of the last bridge started, once that bridge has logged it."""
         ws = connect(origin, host)
         self.addCleanup(ws.close)
+        address, port = ws.sock.getsockname()[:2]
+        self.bridge.wait_log("ViscaTransfer: Client %s connected" % ("%s:%d" % (address, port) if ":" not in address
+                                                                      else "[%s]:%d" % (address, port)))
         return ws
 
 

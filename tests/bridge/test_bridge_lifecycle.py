@@ -1,5 +1,4 @@
-"""`ptzctl bridge` start-up on taken or missing addresses, shutdown with clients connected, clients that leave
-early, and memory under floods."""
+"""`ptzctl bridge` start-up on taken or missing addresses, shutdown with clients connected, memory under floods."""
 import re
 import signal
 import socket
@@ -39,16 +38,6 @@ class BridgeLifecycle(h.BridgeTest):
                 self.assertEqual(sum(" connected" in line for line in bridge.log), clients)
                 self.assertEqual(sum(" disconnected (the bridge stops)" in line for line in bridge.log), clients)
                 self.assertIn("ViscaTransfer: Stopped listening on port 55260", bridge.log)
-
-    def test_client_gone_before_the_answer(self):
-        bridge = self.start()
-        camera = self.peer(CAMERA)
-        ws = self.connect()
-        ws.send(h.request(CAMERA, [0x81, 0x09, 0x04, 0x00, 0xFF]))
-        _, sender = camera.receive()
-        ws.close()  # returns once the close handshake is done, well inside the reply window
-        camera.answer(sender, [0x90, 0x50, 0xFF])
-        bridge.wait_log("ViscaTransfer: Reply dropped, its client has gone")
 
     def test_listen_failures(self):
         def hold(family, address):
@@ -114,8 +103,8 @@ class BridgeLifecycle(h.BridgeTest):
 
         # (flood, function run for 3 s, closing line expected)
         cases = [
-            ("pings, pongs read", lambda: h.PingFlood(3, read=True).join(), None),
-            ("pings, pongs never read", lambda: h.PingFlood(3, read=False).join(), None),
+            ("pings, pongs read", lambda: h.ping_flood(3, read=True), None),
+            ("pings, pongs never read", lambda: h.ping_flood(3, read=False), None),
             ("answers never read", lambda: unread_answers(3), "Too much unread output"),
         ]
         for name, flood, closing in cases:
