@@ -257,6 +257,8 @@ void MainDialog::openBridgeToNetwork(bool open)
 	}
 	bridgeNetworkAction->setIcon(QIcon(open ? checkedIcon : uncheckedIcon));
 	bridge->setOpenToNetwork(open);
+	// A bridge that could not listen at start (port taken) gets another try.
+	bridge->startServer();
 }
 
 // ---- Slots -----------------------------------------------------------------------------------------------------

@@ -70,8 +70,8 @@ class BridgeAccess(h.BridgeTest):
             self.addCleanup(raw.close)
             silent.append(raw)
         self.assertEqual([raw.recv(1) for raw in silent[:8]], [b""] * 8)
-        clients = [self.connect() for _ in range(32)]
-        self.assertEqual(silent[-1].recv(1), b"")  # the rest end with their 5 s handshake timeout
+        clients = [self.connect() for _ in range(32)]  # each cuts off one more silent socket
+        self.assertEqual(silent[-1].recv(1), b"")
         with self.assertRaises(h.websocket.WebSocketBadStatusException) as refused:
             h.connect()
         self.assertEqual(refused.exception.status_code, 503)
@@ -80,6 +80,9 @@ class BridgeAccess(h.BridgeTest):
         leaving.close()
         bridge.wait_log("ViscaTransfer: Client 127.0.0.1:%d disconnected (code 1000)" % port)
         self.assert_relays(self.connect())
+        raw = socket.create_connection(("127.0.0.1", h.BRIDGE_PORT), timeout=h.HANG_GUARD)
+        self.addCleanup(raw.close)
+        self.assertEqual(raw.recv(1), b"")  # closed by the 5 s handshake timeout
 
     def test_listen_addresses(self):
         # A second address in the private namespace stands for the machine's network side.
