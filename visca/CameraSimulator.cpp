@@ -510,7 +510,7 @@ void CameraSimulator::sendReply(const Options &o, const QByteArray &request, con
 		if (o.dropReply > 0 && m_replyCounter == o.dropReply)
 			return;
 	}
-	QByteArray datagram = bytes({0x01, 0x11, 0x00, visca.size() & 0xFF});
+	QByteArray datagram = bytes({0x01, 0x11, 0x00, static_cast<int>(visca.size() & 0xFF)});
 	int sequence = digits4(request, 4);
 	if (o.wrongSequence)
 		sequence ^= 0x0800; // far from the numbers around it
