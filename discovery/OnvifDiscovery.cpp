@@ -124,13 +124,14 @@ void OnvifDiscovery::parseReply(const QString &reply, const QHostAddress &source
 		if (nameAt >= 0)
 			name = reply.mid(nameAt + nameScope.size(), 6);
 	}
-	bool sourceIsIpv4 = false;
-	const quint32 sourceAddress = source.toIPv4Address(&sourceIsIpv4); // also from an IPv4-mapped source
-	if (!sourceIsIpv4 || !isUnicastIpv4(address) || QHostAddress(address).toIPv4Address() != sourceAddress)
-		return;
 	for (const Device &device : m_devices) {
 		if (device.count(address))
 			return;
 	}
+	// The cheap comparison first: the interface table is read only for a reply that names its own source.
+	bool sourceIsIpv4 = false;
+	const quint32 sourceAddress = source.toIPv4Address(&sourceIsIpv4); // also from an IPv4-mapped source
+	if (!sourceIsIpv4 || QHostAddress(address).toIPv4Address() != sourceAddress || !isUnicastIpv4(address))
+		return;
 	m_devices.push_back(Device{{address, withoutControlCharacters(name)}});
 }
