@@ -6,6 +6,7 @@ Runs in a private network namespace (like the tests) with stand-in cameras on lo
 import argparse
 import os
 import signal
+import socket
 import statistics
 import subprocess
 import sys
@@ -66,17 +67,56 @@ def requests_per_second(ws, seconds):
     return count / (time.perf_counter() - start)
 
 
+def rss_kib(pid):
+    """Resident memory of a process in KiB."""
+    with open("/proc/%d/status" % pid) as status:
+        for line in status:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    raise AssertionError("no VmRSS for process %d" % pid)
+
+
+def ping_flood(seconds, read=True):
+    """Sends pings as fast as it can for `seconds`, reading the pongs or not; returns how many it sent."""
+    ws = h.connect()
+    ws.sock.settimeout(1)
+    stop_at = time.monotonic() + seconds
+
+    def drain():
+        while time.monotonic() < stop_at + 1:
+            try:
+                if not ws.sock.recv(1 << 16):
+                    return
+            except socket.timeout:
+                continue
+            except OSError:
+                return
+
+    if read:
+        threading.Thread(target=drain, daemon=True).start()
+    burst = h.websocket.ABNF.create_frame("x" * 16, h.websocket.ABNF.OPCODE_PING).format() * 256
+    sent = 0
+    try:
+        while time.monotonic() < stop_at:
+            ws.sock.sendall(burst)
+            sent += 256
+    except OSError:  # closed by the bridge, or its send buffer stayed full for a second
+        pass
+    ws.sock.close()
+    return sent
+
+
 def ping_flood_memory(pid, seconds):
-    baseline = h.rss_kib(pid)
+    baseline = rss_kib(pid)
     sent = []
-    flood = threading.Thread(target=lambda: sent.append(h.ping_flood(seconds)))
+    flood = threading.Thread(target=lambda: sent.append(ping_flood(seconds)))
     flood.start()
     peak = baseline
     while flood.is_alive():
-        peak = max(peak, h.rss_kib(pid))
+        peak = max(peak, rss_kib(pid))
         flood.join(0.25)
     time.sleep(2)
-    return baseline, peak, h.rss_kib(pid), sent[0]
+    return baseline, peak, rss_kib(pid), sent[0]
 
 
 def main():

@@ -12,7 +12,6 @@ import subprocess
 import struct
 import sys
 import threading
-import time
 import unittest
 
 BRIDGE_PORT = 55260
@@ -122,45 +121,6 @@ def connect(origin=None, host="127.0.0.1"):
     header = ["Origin: " + origin] if origin is not None else []
     return websocket.create_connection("ws://%s:%d" % (host, BRIDGE_PORT), timeout=HANG_GUARD, header=header,
                                        suppress_origin=True)
-
-
-def rss_kib(pid):
-    """Resident memory of a process in KiB."""
-    with open("/proc/%d/status" % pid) as status:
-        for line in status:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1])
-    raise AssertionError("no VmRSS for process %d" % pid)
-
-
-def ping_flood(seconds, read=True):
-    """Sends pings as fast as it can for `seconds`, reading the pongs or not; returns how many it sent."""
-    ws = connect()
-    ws.sock.settimeout(1)
-    stop_at = time.monotonic() + seconds
-
-    def drain():
-        while time.monotonic() < stop_at + 1:
-            try:
-                if not ws.sock.recv(1 << 16):
-                    return
-            except socket.timeout:
-                continue
-            except OSError:
-                return
-
-    if read:
-        threading.Thread(target=drain, daemon=True).start()
-    burst = websocket.ABNF.create_frame("x" * 16, websocket.ABNF.OPCODE_PING).format() * 256
-    sent = 0
-    try:
-        while time.monotonic() < stop_at:
-            ws.sock.sendall(burst)
-            sent += 256
-    except OSError:  # closed by the bridge, or its send buffer stayed full for a second
-        pass
-    ws.sock.close()
-    return sent
 
 
 def request(ip, data, port=VISCA_PORT):

@@ -3,7 +3,6 @@ import re
 import signal
 import socket
 import subprocess
-import threading
 import time
 
 import bridge_harness as h
@@ -11,7 +10,6 @@ import bridge_harness as h
 SILENT = "127.0.4.30"  # receives requests, never answers
 CAMERA = "127.0.4.31"
 FAILURE = re.compile(r"fail|error", re.I)
-MIB = 1024
 
 
 class BridgeLifecycle(h.BridgeTest):
@@ -80,53 +78,27 @@ class BridgeLifecycle(h.BridgeTest):
                 for holder in holders:
                     holder.close()
 
-    def test_memory_under_floods(self):
+    def test_client_that_never_reads_is_closed(self):
+        # Memory under floods is measured by the bridge benchmark; here only that the backlog is cut off.
         bridge = self.start()
-        pid = bridge.proc.pid
         camera = self.peer(CAMERA)
         big = [1, 0x11, 0x05, 0x7B, 0, 0, 0, 1, 0x90, 0x50] + [0] * 1400 + [0xFF]  # an inquiry's answer
-
-        def unread_answers(seconds):
-            """A client that asks and never reads: the answers pile up until the bridge closes it."""
-            ws = h.connect()
-            ws.sock.settimeout(1)
-            stop_at = time.monotonic() + seconds
-            camera.settimeout(1)
-            try:
-                while time.monotonic() < stop_at:
-                    ws.send(h.request(CAMERA, [1, 0x10, 0, 5, 0, 0, 0, 1, 0x81, 0x09, 0x04, 0x47, 0xFF]))
-                    _, sender = camera.receive()
-                    camera.answer(sender, big)
-            except OSError:  # closed by the bridge, or its send buffer stayed full
-                pass
-            ws.sock.close()
-
-        # (flood, function run for 3 s, closing line expected)
-        cases = [
-            ("pings, pongs read", lambda: h.ping_flood(3, read=True), None),
-            ("pings, pongs never read", lambda: h.ping_flood(3, read=False), None),
-            ("answers never read", lambda: unread_answers(3), "Too much unread output"),
-        ]
-        for name, flood, closing in cases:
-            with self.subTest(name):
-                start = len(bridge.log)
-                baseline = h.rss_kib(pid)
-                runner = threading.Thread(target=flood)
-                runner.start()
-                peak = baseline
-                while runner.is_alive():
-                    peak = max(peak, h.rss_kib(pid))
-                    runner.join(0.1)
-                with bridge.changed:
-                    bridge.changed.wait_for(lambda: any(" disconnected " in line for line in bridge.log[start:]),
-                                            h.HANG_GUARD)
-                after = h.rss_kib(pid)
-                self.assertLess(peak - baseline, 10 * MIB, "peak %d KiB over %d KiB" % (peak, baseline))
-                self.assertLess(after - baseline, 2 * MIB, "after %d KiB, before %d KiB" % (after, baseline))
-                if closing:
-                    self.assertTrue(any(closing in line for line in bridge.log[start:]), bridge.log[start:])
+        ws = h.connect()
+        ws.sock.settimeout(1)
+        camera.settimeout(1)
+        stop_at = time.monotonic() + 3
+        try:
+            while time.monotonic() < stop_at:
+                ws.send(h.request(CAMERA, [1, 0x10, 0, 5, 0, 0, 0, 1, 0x81, 0x09, 0x04, 0x47, 0xFF]))
+                _, sender = camera.receive()
+                camera.answer(sender, big)
+        except OSError:  # closed by the bridge, or its send buffer stayed full
+            pass
+        ws.sock.close()
+        with bridge.changed:
+            bridge.changed.wait_for(lambda: any("Too much unread output" in line for line in bridge.log), h.HANG_GUARD)
+        self.assertTrue(any("Too much unread output" in line for line in bridge.log), bridge.log)
         self.connect().close()  # still serving
-
 
 if __name__ == "__main__":
     h.main()
