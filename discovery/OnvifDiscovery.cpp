@@ -8,9 +8,9 @@
 
 namespace {
 
-// First reply format: the address follows this marker and ends at the port's colon.
+// First reply format: the address follows this marker and usually ends at the port's colon.
 const QString xaddrsAfterScopes = QStringLiteral("</wsdd:Scopes><wsdd:XAddrs>http://");
-// Second reply format: the address follows this marker and ends at the path's slash.
+// Second reply format: the address follows this marker and usually ends at the path's slash.
 const QString plainXaddrs = QStringLiteral("<d:XAddrs>http://");
 // The ONVIF name scope; the name follows it.
 const QString nameScope = QStringLiteral("onvif://www.onvif.org/name/");
@@ -20,6 +20,13 @@ QString firstPart(const QString &text, QChar separator)
 {
 	const int at = text.indexOf(separator);
 	return at < 0 ? text : text.left(at);
+}
+
+// The host of an XAddrs URL: it ends at a port's colon or at the path, whichever the camera wrote, so that a
+// camera announcing its address without a port (or with one) is still found.
+QString hostPart(const QString &piece)
+{
+	return firstPart(firstPart(piece, ':'), '/');
 }
 
 QString withoutControlCharacters(QString text)
@@ -111,7 +118,7 @@ void OnvifDiscovery::parseReply(const QString &reply, const QHostAddress &source
 	QString name;
 	const int firstFormatAt = reply.lastIndexOf(xaddrsAfterScopes);
 	if (firstFormatAt > 0) {
-		address = firstPart(reply.mid(firstFormatAt + xaddrsAfterScopes.size(), 20), ':');
+		address = hostPart(reply.mid(firstFormatAt + xaddrsAfterScopes.size(), 20));
 		const int nameAt = reply.indexOf(nameScopeNoSlash);
 		if (nameAt >= 0)
 			name = firstPart(firstPart(reply.mid(nameAt + nameScope.size(), 20), ' '), '<');
@@ -119,7 +126,7 @@ void OnvifDiscovery::parseReply(const QString &reply, const QHostAddress &source
 		const int addressAt = reply.lastIndexOf(plainXaddrs);
 		if (addressAt < 0)
 			return;
-		address = firstPart(reply.mid(addressAt + plainXaddrs.size(), 20), '/');
+		address = hostPart(reply.mid(addressAt + plainXaddrs.size(), 20));
 		const int nameAt = reply.lastIndexOf(nameScope);
 		if (nameAt >= 0)
 			name = reply.mid(nameAt + nameScope.size(), 6);
