@@ -1,18 +1,13 @@
-// ptzctl send and ptzctl simulate, run as the built program; send also gives set-then-get round trips.
+// ptzctl send and its usage errors, run as the built program (ptzctl simulate serves the discovery and OBS tests).
 #include "LinkTestSupport.h"
 
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <csignal>
 
 namespace {
 
 const char sendAddress[] = "127.0.1.60";
-const char simulateAddress[] = "127.0.1.61";
 
 struct ProcessResult {
 	int exitCode;
@@ -95,43 +90,5 @@ INSTANTIATE_TEST_SUITE_P(Errors, PtzctlUsage,
 					   "send --port PORT 127.0.1.300 moveUp", "send --port 0 127.0.1.60 moveUp",
 					   "send", "simulate --model QK-NOPE --bind 127.0.1.62",
 					   "simulate --model QK-H57P --ack-delay soon"));
-
-struct SimulateCase {
-	int signal;
-	const char *fault; // extra option, or nullptr
-	bool moveResult;
-};
-
-class PtzctlSimulate : public ::testing::TestWithParam<SimulateCase> {};
-
-TEST_P(PtzctlSimulate, AnswersAndLogsUntilSignalled)
-{
-	QTemporaryDir dir;
-	const QString logPath = dir.filePath("sim.log");
-	QStringList args{"simulate", "--bind", simulateAddress, "--port", "0", "--model", "QK-H45P", "--log", logPath};
-	if (GetParam().fault)
-		args << GetParam().fault;
-	QProcess process;
-	process.start(PTZCTL_PATH, args);
-	ASSERT_TRUE(process.waitForReadyRead(10000)) << process.readAllStandardError().toStdString();
-	const QString ready = QString::fromUtf8(process.readLine());
-	const QString prefix = QString("listening on %1:").arg(simulateAddress);
-	ASSERT_TRUE(ready.startsWith(prefix)) << ready.toStdString();
-	const int port = ready.mid(prefix.size()).section(' ', 0, 0).toInt();
-	EXPECT_EQ(aimed(Plain, simulateAddress, port)->moveUp(), GetParam().moveResult);
-	::kill(static_cast<pid_t>(process.processId()), GetParam().signal);
-	ASSERT_TRUE(process.waitForFinished(10000));
-	EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-	EXPECT_EQ(process.exitCode(), 0);
-	QFile log(logPath);
-	ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-	const QByteArray text = log.readAll();
-	EXPECT_TRUE(text.contains(" in  01 00 00 09 00 00 00 01 81 01 06 01 0b 0b 03 01 ff\n")) << text.toStdString();
-	EXPECT_EQ(text.contains(" out 01 11 00 03 00 00 00 01 90 41 ff\n"), GetParam().moveResult);
-}
-
-INSTANTIATE_TEST_SUITE_P(Runs, PtzctlSimulate,
-			 ::testing::Values(SimulateCase{SIGINT, nullptr, true},
-					   SimulateCase{SIGTERM, "--silent", false}));
 
 } // namespace
