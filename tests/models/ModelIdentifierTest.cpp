@@ -16,18 +16,8 @@
 
 namespace {
 
-QStringList logLines;
-
-void captureLog(QtMsgType, const QMessageLogContext &, const QString &message)
-{
-	logLines << message;
-}
-
 const QByteArray versionInquiry = QByteArray::fromHex("81090002ff");
 const QByteArray addressSet = QByteArray::fromHex("883001ff");
-const char notMatch[] = "IP Not match custom------------------------\n";
-const char custom[] = "IP custom------------------------\n";
-const char h32pFailed[] = "H32P2 parse failed,Not Match,set default";
 
 // Simulated cameras live on 127.0.2.x; each test takes its own addresses.
 std::unique_ptr<CameraSimulator> startCamera(CameraSimulator::Options options, int host)
@@ -50,18 +40,6 @@ Lines describe(const std::vector<CameraModelMap> &results)
 	return lines;
 }
 
-class Identification : public ::testing::Test {
-protected:
-	void SetUp() override
-	{
-		logLines.clear();
-		previousHandler = qInstallMessageHandler(captureLog);
-	}
-	void TearDown() override { qInstallMessageHandler(previousHandler); }
-
-	QtMessageHandler previousHandler = nullptr;
-};
-
 struct KnownModel {
 	const char *code;
 	const char *name;
@@ -83,7 +61,7 @@ const KnownModel knownModels[] = {
 	{"None", "QK-JS4", &typeid(JS4_ViscaOps)},
 };
 
-class KnownModels : public Identification, public ::testing::WithParamInterface<int> {};
+class KnownModels : public ::testing::TestWithParam<int> {};
 
 // The model's registry record, and its identification against a simulated camera of that model with the
 // inquiries sent and the debug lines.
@@ -145,10 +123,9 @@ struct ReplyCase {
 	CameraSimulator::IdInquiry inquiry;
 	QByteArray visca;          // without the 8-byte header
 	std::string expectedModel; // empty: not identified
-	QStringList expectedLog;
 };
 
-class IdentifyReplies : public Identification, public ::testing::WithParamInterface<ReplyCase> {};
+class IdentifyReplies : public ::testing::TestWithParam<ReplyCase> {};
 
 TEST_P(IdentifyReplies, LengthAndCodeRules)
 {
@@ -161,32 +138,24 @@ TEST_P(IdentifyReplies, LengthAndCodeRules)
 	const std::string ip = camera->options().bindAddress;
 	EXPECT_EQ(describe({ModelIdentifier().identifyCamera(QString::fromStdString(ip))}),
 		  c.expectedModel.empty() ? Lines{} : Lines{ip + "|" + c.expectedModel + "|" + c.expectedModel});
-	EXPECT_EQ(logLines, c.expectedLog);
 }
 
 using Inq = CameraSimulator::IdInquiry;
-const char p77kFailed[] = "P77K parse failed inq.length() < 36";
 
-INSTANTIATE_TEST_SUITE_P(
-	Replies, IdentifyReplies,
-	::testing::Values(
-		ReplyCase{"First17Bytes", 31, "QK-H32P", Inq::First, QByteArray::fromHex("9050564c4f000000ff"), "",
-			  QStringList{custom, h32pFailed, p77kFailed, notMatch}},
-		ReplyCase{"First18BytesLeadingSpaceName", 32, "QK-H32P", Inq::First,
-			  QByteArray::fromHex("9050564c4f00000000ff"), " ZR-318-30X",
-			  QStringList{custom, " tmpH32P connect camID =  ZR-318-30X"}},
-		ReplyCase{"SecondByteAbove7F", 35, "QK-H57P", Inq::Second, QByteArray::fromHex("905056c14c00000000ff"),
-			  "Unknown",
-			  QStringList{custom, h32pFailed, " inq   =  0111000a00000003905056c14c00000000ff",
-				      QString(" CamIdCode   =  V") + QChar(0xC1) + "L", " tmpP77K connect "}},
-		ReplyCase{"Version17BytesIsNotJs4", 37, "QK-JS4", Inq::Version,
-			  QByteArray::fromHex("9050020100000000ff"), "",
-			  QStringList{"JS4 parse failed, data Not Match", custom, h32pFailed, p77kFailed, notMatch}}),
-	[](const ::testing::TestParamInfo<ReplyCase> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Replies, IdentifyReplies,
+			 ::testing::Values(ReplyCase{"First17Bytes", 31, "QK-H32P", Inq::First,
+						     QByteArray::fromHex("9050564c4f000000ff"), ""},
+					   ReplyCase{"First18BytesLeadingSpaceName", 32, "QK-H32P", Inq::First,
+						     QByteArray::fromHex("9050564c4f00000000ff"), " ZR-318-30X"},
+					   ReplyCase{"SecondByteAbove7F", 35, "QK-H57P", Inq::Second,
+						     QByteArray::fromHex("905056c14c00000000ff"), "Unknown"},
+					   ReplyCase{"Version17BytesIsNotJs4", 37, "QK-JS4", Inq::Version,
+						     QByteArray::fromHex("9050020100000000ff"), ""}),
+			 [](const ::testing::TestParamInfo<ReplyCase> &info) { return std::string(info.param.name); });
 
 // A silent camera, an address where nothing is bound, one whose answers come from another host and text that
 // is no address: an empty result.
-TEST_F(Identification, NoAnswerGivesEmptyResult)
+TEST(Identification, NoAnswerGivesEmptyResult)
 {
 	CameraSimulator::Options options;
 	options.silent = true;
@@ -194,15 +163,12 @@ TEST_F(Identification, NoAnswerGivesEmptyResult)
 	CameraSimulator::Options elsewhere;
 	elsewhere.replyFrom = "127.0.2.53";
 	const auto redirected = startCamera(elsewhere, 52);
-	for (const QString ip : {"127.0.2.50", "127.0.2.51", "127.0.2.52", "not an address"}) {
-		logLines.clear();
+	for (const QString ip : {"127.0.2.50", "127.0.2.51", "127.0.2.52", "not an address"})
 		EXPECT_TRUE(ModelIdentifier().identifyCamera(ip).empty()) << ip.toStdString();
-		EXPECT_EQ(logLines, (QStringList{"JS4 parse failed , No data", notMatch})) << ip.toStdString();
-	}
 	EXPECT_EQ(camera->payloads(), (QList<QByteArray>{versionInquiry, addressSet}));
 }
 
-TEST_F(Identification, IdentifyCamerasKeepsOrderAndAnnouncedNames)
+TEST(Identification, IdentifyCamerasKeepsOrderAndAnnouncedNames)
 {
 	CameraSimulator::Options first;
 	first.model = "QK-H57P";
