@@ -1,5 +1,7 @@
 #include "OnvifDiscovery.h"
 
+#include "visca/CameraWorker.h"
+
 #include <QNetworkInterface>
 #include <QRegularExpression>
 #include <QThread>
@@ -71,7 +73,8 @@ void OnvifDiscovery::probe()
 	const QByteArray message = probeMessage();
 	m_devices.clear();
 	QByteArray buffer(BufferSize, '\0');
-	for (int pass = 0; pass < ProbeCount; ++pass) {
+	// A search on a worker thread ends early when its worker stops (the dialog closes, OBS quits).
+	for (int pass = 0; pass < ProbeCount && !CameraWorker::stopRequested(); ++pass) {
 		m_socket.writeDatagram(message, m_destination, m_port);
 		QThread::msleep(ProbeIntervalMs);
 		while (m_socket.hasPendingDatagrams()) {

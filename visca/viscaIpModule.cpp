@@ -1,5 +1,7 @@
 #include "viscaIpModule.h"
 
+#include "CameraWorker.h"
+
 #include <QElapsedTimer>
 #include <QThread>
 #include <QUdpSocket>
@@ -18,6 +20,8 @@ const int headerSize = 8;
 // VISCA bytes of an inquiry answer: 90 50 0p FF, or 90 50 0p 0q 0r 0s FF.
 const int shortAnswer = 4;
 const int longAnswer = 7;
+// Longest reply-wait slice between two looks at the worker's stop request.
+const int stopCheckMs = 20;
 
 // One hexadecimal digit per byte, most significant first.
 void putDigits(unsigned char *out, unsigned int value)
@@ -73,6 +77,9 @@ bool viscaIpModule::hasDatagram() const
 
 qint64 viscaIpModule::sendPacket(const unsigned char *bytes, int length)
 {
+	// A stopping worker sends nothing more: a repeated drive would move the camera after the panel has gone.
+	if (CameraWorker::stopRequested())
+		return -1;
 	const QByteArray packet(reinterpret_cast<const char *>(bytes), length);
 	// Late answers to earlier packets would otherwise meet this packet's wait; bounded against a flood.
 	for (int i = 0; i < maxDiscarded && hasDatagram(); i++)
@@ -97,11 +104,12 @@ bool viscaIpModule::receiveFromCamera(QByteArray &datagram, const QElapsedTimer 
 				break;
 		}
 		const qint64 left = replyWaitMs - timer.elapsed();
-		if (left <= 0) {
+		if (left <= 0 || CameraWorker::stopRequested()) {
 			datagram.clear();
 			return false;
 		}
-		m_socket->waitForReadyRead(static_cast<int>(left));
+		// In slices, so that a stopping worker is not kept waiting for the whole reply time.
+		m_socket->waitForReadyRead(static_cast<int>(qMin<qint64>(left, stopCheckMs)));
 		// An unbound socket (nothing sent yet) returns at once and cannot receive: wait out the time.
 		if (!hasDatagram()) {
 			const qint64 rest = replyWaitMs - timer.elapsed();

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
+
 QStringList logged;
 
 std::unique_ptr<CameraSimulator> startCamera(const char *address, const std::function<void(O &)> &change)
@@ -32,8 +34,11 @@ int main(int argc, char **argv)
 {
 	QCoreApplication app(argc, argv);
 	::testing::InitGoogleTest(&argc, argv);
-	// The links log on the test thread only; the simulator does not log through Qt.
-	qInstallMessageHandler(
-		[](QtMsgType, const QMessageLogContext &, const QString &message) { logged << message; });
+	// Links on camera workers log from their threads; the simulator does not log through Qt.
+	qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &message) {
+		static std::mutex guard;
+		const std::lock_guard<std::mutex> lock(guard);
+		logged << message;
+	});
 	return RUN_ALL_TESTS();
 }

@@ -1,0 +1,176 @@
+// The camera worker against the simulator: order, merging, where results arrive, and stopping mid-wait.
+#include "CameraWorker.h"
+#include "LinkTestSupport.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSet>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <future>
+
+namespace {
+
+using Link = CameraWorker::Link;
+enum { ZoomKind = 1, FocusKind = 2 };
+
+// Runs the caller's event loop until done() holds or two seconds ran out.
+bool spin(const std::function<bool()> &done)
+{
+	QElapsedTimer clock;
+	clock.start();
+	while (!done() && clock.elapsed() < 2000)
+		QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+	return done();
+}
+
+// A worker whose link aims at the camera, held at a gate until open() so that operations can pile up behind it.
+struct GatedWorker {
+	explicit GatedWorker(const CameraSimulator &camera)
+	{
+		const int port = camera.boundPort();
+		const std::string address = camera.options().bindAddress;
+		auto opened = gate.get_future().share();
+		worker.post(CameraWorker::neverMerged, [=](Link &link) {
+			link = aimed(Plain, address.c_str(), port);
+			opened.wait();
+		});
+	}
+	void open() { gate.set_value(); }
+	CameraWorker worker;
+	std::promise<void> gate;
+};
+
+QStringList payloadTexts(const CameraSimulator &camera)
+{
+	QStringList texts;
+	for (const QByteArray &payload : camera.payloads())
+		texts << hexText(payload);
+	return texts;
+}
+
+} // namespace
+
+struct MergeCase {
+	const char *label;
+	std::vector<std::pair<int, int>> posted; // kind (0 drive/stop/preset, 1 zoom position, 2 focus position), value
+	QStringList expected;                    // what the camera receives, in order
+};
+
+class WorkerQueue : public testing::TestWithParam<MergeCase> {};
+
+// Everything is posted while the worker is still busy, so each case sees the whole backlog.
+TEST_P(WorkerQueue, KeepsOrderAndMergesOnlyValueSettings)
+{
+	auto camera = startCamera("127.0.7.10");
+	GatedWorker gated(*camera);
+	for (const auto &[kind, value] : GetParam().posted) {
+		gated.worker.post(kind, [kind = kind, value = value](Link &link) {
+			if (kind == ZoomKind)
+				link->setZoomPosition(value);
+			else if (kind == FocusKind)
+				link->setFocusPosition(value);
+			else if (value == 0)
+				link->panTiltStop();
+			else if (value < 0)
+				link->moveUp();
+			else
+				link->setPresetNumber(value), link->storePreset();
+		});
+	}
+	gated.open();
+	ASSERT_TRUE(spin([&] { return gated.worker.isIdle(); }));
+	EXPECT_EQ(payloadTexts(*camera), GetParam().expected);
+}
+
+const QString up = "81 01 06 01 0B 0B 03 01 FF", stop = "81 01 06 01 0B 0B 03 03 FF";
+INSTANTIATE_TEST_SUITE_P(
+	Backlogs, WorkerQueue,
+	testing::Values(MergeCase{"PressAndReleaseFiftyTimes",
+				  [] {
+					  std::vector<std::pair<int, int>> ops;
+					  for (int i = 0; i < 50; ++i)
+						  ops.insert(ops.end(), {{0, -1}, {0, 0}});
+					  return ops;
+				  }(),
+				  [&] {
+					  QStringList texts;
+					  for (int i = 0; i < 50; ++i)
+						  texts << up << stop;
+					  return texts;
+				  }()},
+			MergeCase{"PositionsMergeToTheNewestDrivesAndStoresStay",
+				  {{1, 1}, {0, -1}, {1, 2}, {0, 0}, {1, 3}, {0, 5}, {2, 7}, {1, 4}, {2, 8}},
+				  {up, stop, "81 01 04 3F 01 05 FF", "81 01 04 47 00 00 00 04 02 FF",
+				   "81 01 04 48 00 00 00 08 FF"}}),
+	[](const testing::TestParamInfo<MergeCase> &info) { return std::string(info.param.label); });
+
+TEST(CameraWorker, ResultsArriveOnTheCallersThreadInOrder)
+{
+	auto camera = startCamera("127.0.7.11", [](O &o) { o.ackDelayMs = 5; });
+	GatedWorker gated(*camera);
+	QObject context;
+	QList<int> results;
+	QSet<QThread *> threads;
+	for (int n = 1; n <= 5; ++n) {
+		gated.worker.post<int>(
+			CameraWorker::neverMerged,
+			[n](Link &link) {
+				link->setZoomPosition(n * 16);
+				return QThread::currentThread() == QCoreApplication::instance()->thread()
+					       ? -n
+					       : link->getZoomPosition();
+			},
+			&context,
+			[&](const int &value) {
+				results << value;
+				threads << QThread::currentThread();
+			});
+	}
+	gated.open();
+	ASSERT_TRUE(spin([&] { return results.size() == 5; }));
+	EXPECT_EQ(results, (QList<int>{16, 32, 48, 64, 80})); // each answer read off the worker's thread
+	EXPECT_EQ(threads, QSet<QThread *>{QThread::currentThread()});
+}
+
+TEST(CameraWorker, ResultForAContextThatIsGoneIsDropped)
+{
+	auto camera = startCamera("127.0.7.12");
+	GatedWorker gated(*camera);
+	auto context = std::make_unique<QObject>();
+	bool called = false;
+	gated.worker.post<bool>(
+		CameraWorker::neverMerged, [](Link &link) { return link->moveUp(); }, context.get(),
+		[&](const bool &) { called = true; });
+	context.reset();
+	gated.open();
+	ASSERT_TRUE(spin([&] { return gated.worker.isIdle(); }));
+	EXPECT_FALSE(called);
+	EXPECT_EQ(payloadTexts(*camera), QStringList{up});
+}
+
+// A silent camera holds the first command in its reply wait; stopping drops the backlog and cuts the wait short.
+TEST(CameraWorker, StopsMidWaitWithoutSendingTheBacklog)
+{
+	auto camera = startCamera("127.0.7.13", [](O &o) { o.silent = true; });
+	auto worker = std::make_unique<CameraWorker>();
+	const int port = camera->boundPort();
+	QObject context;
+	bool delivered = false;
+	worker->post(CameraWorker::neverMerged, [port](Link &link) { link = aimed(Plain, "127.0.7.13", port); });
+	for (int i = 0; i < 20; ++i)
+		worker->post<bool>(
+			CameraWorker::neverMerged, [](Link &link) { return link->moveUp(); }, &context,
+			[&](const bool &) { delivered = true; });
+	ASSERT_TRUE(camera->waitForDatagrams(1, 2000));
+	QElapsedTimer clock;
+	clock.start();
+	worker->stop();
+	EXPECT_LT(clock.elapsed(), 1000);
+	worker.reset();
+	QCoreApplication::processEvents();
+	EXPECT_FALSE(delivered);
+	EXPECT_EQ(payloadTexts(*camera), QStringList{up}); // no second attempt, nothing of the backlog
+}
