@@ -8,6 +8,8 @@
 
 #include <string>
 
+class QWidget;
+
 // Static helpers around the settings file and a few shared chores. Never instantiated.
 class Utils : public QObject {
 	Q_OBJECT
@@ -26,8 +28,9 @@ public:
 	// files of interrupted writes are removed.
 	static bool writeJsonFile(const QJsonObject &object, QString dir);
 
-	// Modal warning box that stays on top. Defined with the widgets (ui/), so the core needs no Qt Widgets.
-	static void showWarningBox(QString text);
+	// Warning box that stays on top and returns at once: modal to parent's window only (none: not modal).
+	// Defined with the widgets (ui/), so the core needs no Qt Widgets.
+	static void showWarningBox(QString text, QWidget *parent = nullptr);
 
 	// Keys of map ordered by ascending value.
 	static QList<std::string> sortedKeysByValue(const QMap<std::string, int> &map);

@@ -8,6 +8,7 @@
 #include "models/ModelIdentifier.h"
 #include "plugin/ModuleText.h"
 #include "settings/Utils.h"
+#include "visca/CameraWorker.h"
 
 #include <QDebug>
 #include <QHeaderView>
@@ -83,7 +84,7 @@ void DiscoveryDialog::on_ApplyButton_released()
 	const QString ip = ui->IPEidt->text();
 
 	if (name.isEmpty() || !regExpExactMatch(ipv4Pattern, ip)) {
-		Utils::showWarningBox(QString::fromUtf8(obs_module_text("CameraAssignError")));
+		Utils::showWarningBox(QString::fromUtf8(obs_module_text("CameraAssignError")), this);
 		return;
 	}
 
@@ -102,15 +103,32 @@ void DiscoveryDialog::on_ApplyButton_released()
 
 void DiscoveryDialog::on_SearchButton_pressed()
 {
-	OnvifDiscovery discovery(nullptr, m_target.probeDestination, m_target.probePort);
-	ModelIdentifier identifier(m_target.cameraPort);
-
+	if (m_search != nullptr)
+		return;
 	ui->IPTableWidget->clearContents();
 	ui->IPTableWidget->setRowCount(0);
+	ui->SearchButton->setEnabled(false);
 
-	discovery.probe();
-	identifier.identifyCameras(discovery.devices());
-	for (const CameraModelMap &camera : identifier.identifiedCameras()) {
+	const SearchTarget target = m_target;
+	m_search = new CameraWorker(this);
+	m_search->post<std::vector<CameraModelMap>>(
+		CameraWorker::neverMerged,
+		[target](CameraWorker::Link &) {
+			OnvifDiscovery discovery(nullptr, target.probeDestination, target.probePort);
+			ModelIdentifier identifier(target.cameraPort);
+			discovery.probe();
+			identifier.identifyCameras(discovery.devices());
+			return identifier.identifiedCameras();
+		},
+		this, [this](const std::vector<CameraModelMap> &cameras) { showSearchResult(cameras); });
+}
+
+void DiscoveryDialog::showSearchResult(const std::vector<CameraModelMap> &cameras)
+{
+	m_search->retire();
+	m_search = nullptr;
+	ui->SearchButton->setEnabled(true);
+	for (const CameraModelMap &camera : cameras) {
 		for (const auto &[ip, entry] : camera) {
 			const int row = ui->IPTableWidget->rowCount();
 			ui->IPTableWidget->insertRow(row);
@@ -118,6 +136,11 @@ void DiscoveryDialog::on_SearchButton_pressed()
 			ui->IPTableWidget->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(entry.name)));
 		}
 	}
+}
+
+bool DiscoveryDialog::isSearching() const
+{
+	return m_search != nullptr;
 }
 
 void DiscoveryDialog::rowPressed(int row, int)

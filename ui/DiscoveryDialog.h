@@ -1,10 +1,15 @@
 #pragma once
 
+#include "models/CameraModelEntry.h"
+
 #include <QDialog>
 #include <QHostAddress>
 #include <QString>
 
 #include <memory>
+#include <vector>
+
+class CameraWorker;
 
 namespace Ui {
 class DiscoveryDialog;
@@ -12,6 +17,7 @@ class DiscoveryDialog;
 
 // Binds one of the eight camera slots to an IPv4 address and a nickname, stored in the settings file. Search
 // lists the cameras that WS-Discovery finds and model identification recognises; a row click copies the address.
+// The search runs on a thread of its own; the rows appear when it ends, and Search waits until then.
 class DiscoveryDialog : public QDialog {
 	Q_OBJECT
 
@@ -28,6 +34,8 @@ public:
 	DiscoveryDialog(QWidget *parent, const SearchTarget &target);
 	~DiscoveryDialog() override;
 
+	bool isSearching() const;
+
 signals:
 	void ipAssigned(int index, QString ip, QString name);
 
@@ -38,7 +46,9 @@ public slots:
 
 private:
 	void showAssignment();
+	void showSearchResult(const std::vector<CameraModelMap> &cameras);
 
 	std::unique_ptr<Ui::DiscoveryDialog> ui;
 	SearchTarget m_target;
+	CameraWorker *m_search = nullptr;
 };

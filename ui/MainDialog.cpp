@@ -20,6 +20,7 @@
 #include "plugin/CameraHotKey.h"
 #include "plugin/ModuleText.h"
 #include "settings/Utils.h"
+#include "visca/CameraWorker.h"
 #include "visca/viscaIpModule.h"
 
 #include <QAction>
@@ -28,7 +29,6 @@
 #include <QJsonObject>
 #include <QMenu>
 #include <QSignalBlocker>
-#include <QThread>
 #include <QTimer>
 
 namespace {
@@ -52,6 +52,33 @@ const char *const menuStyle = "QMenu {\n"
 			      "QMenu::item:selected {\n"
 			      "\tbackground: #7bb0b7;\n"
 			      "}";
+
+// Value-setting operations: a waiting one of the same kind gives way to the newest (CameraWorker::post).
+enum MergeKind {
+	ZoomPosition = 1,
+	FocusPosition,
+	AutoFocusMode,
+	PresetSpeed,
+	MirrorFlip,
+	Shutter,
+	Iris,
+	Gain,
+	RedGain,
+	BlueGain,
+	Sharpness,
+	Hue,
+	Saturation,
+	Gamma,
+};
+
+// Edit key of the focus mode, which shares its widget with the focus position.
+const char focusModeKey = 0;
+
+// A read-back answer; answered is false when the camera gave no valid answer.
+struct Answer {
+	int value = 0;
+	bool answered = false;
+};
 
 const char *const checkedIcon = ":resource/images/Checkbox_p.svg";
 // Settings key: true lets other computers reach the WebSocket bridge; absent or false keeps it to this machine.
@@ -124,12 +151,14 @@ MainDialog::MainDialog(QWidget *parent) : QDialog(parent), ui(new Ui::MainDialog
 
 MainDialog::~MainDialog()
 {
+	// Cut every camera wait short and join the workers before the widgets their results would touch go.
+	for (CameraWorker *each : findChildren<CameraWorker *>())
+		each->stop();
 	ui.reset();
 	delete discoveryDialog.data();
 	delete limitDialog.data();
 	delete renameDialog.data();
 	delete aboutDialog.data();
-	link.reset();
 }
 
 void MainDialog::setCameraPort(int port)
@@ -142,22 +171,27 @@ void MainDialog::setLinkCheckInterval(int milliseconds)
 	linkCheckTimer->setInterval(milliseconds);
 }
 
+bool MainDialog::cameraIdle() const
+{
+	return !selecting && (worker == nullptr || worker->isIdle());
+}
+
 // ---- Construction ----------------------------------------------------------------------------------------------
 
 void MainDialog::bindCommands()
 {
-	upCommand = [this](int) { link->moveUp(); };
-	downCommand = [this](int) { link->moveDown(); };
-	leftCommand = [this](int) { link->moveLeft(); };
-	rightCommand = [this](int) { link->moveRight(); };
-	zoomTeleCommand = [this](int) { link->zoomTele(); };
-	zoomWideCommand = [this](int) { link->zoomWide(); };
-	presetCallCommand = [this](int number) {
-		link->setPresetNumber(number);
-		link->recallPreset();
+	upCommand = [](viscaIpModule &link, int) { link.moveUp(); };
+	downCommand = [](viscaIpModule &link, int) { link.moveDown(); };
+	leftCommand = [](viscaIpModule &link, int) { link.moveLeft(); };
+	rightCommand = [](viscaIpModule &link, int) { link.moveRight(); };
+	zoomTeleCommand = [](viscaIpModule &link, int) { link.zoomTele(); };
+	zoomWideCommand = [](viscaIpModule &link, int) { link.zoomWide(); };
+	presetCallCommand = [](viscaIpModule &link, int number) {
+		link.setPresetNumber(number);
+		link.recallPreset();
 	};
-	panTiltStopCommand = [this](int) { link->panTiltStop(); };
-	zoomStopCommand = [this](int) { link->zoomStop(); };
+	panTiltStopCommand = [](viscaIpModule &link, int) { link.panTiltStop(); };
+	zoomStopCommand = [](viscaIpModule &link, int) { link.zoomStop(); };
 }
 
 void MainDialog::buildSettingsMenu()
@@ -429,7 +463,7 @@ void MainDialog::useHotKeysTriggered()
 	}
 	if (checked) {
 		action->setIcon(QIcon(checkedIcon));
-		Utils::showWarningBox(localeText("NeedToSetHotKeysInOBS"));
+		showWarning("NeedToSetHotKeysInOBS");
 		connectHotKeys();
 	} else {
 		action->setIcon(QIcon(uncheckedIcon));
@@ -489,37 +523,70 @@ void MainDialog::storeSetting(const QString &key, const QString &value)
 
 void MainDialog::selectCamera(QPushButton *button, QString slotKey)
 {
+	// Any selection in progress or camera in use gives way: its late results are dropped, its link discarded.
+	dropCamera();
 	if (!button->isChecked()) {
 		setDisconnected();
 		uncheckCameraButtons();
 		return;
 	}
+	setDisconnected();
 
 	QJsonObject settings;
 	Utils::readJsonFile(settings, Utils::settingsDirectory());
 	const QString ipKey = slotKey + "IP";
-	QString ip;
-	CameraModelMap found;
-	if (settings.contains(ipKey)) {
-		ip = settings.value(ipKey).toString();
-		ModelIdentifier identifier(cameraPort);
-		found = identifier.identifyCamera(ip);
-	}
-	if (found.empty() || !found.begin()->second.params) {
-		setDisconnected();
-		Utils::showWarningBox(localeText("FailedToConnectToCamera"));
-		uncheckCameraButtons();
+	if (!settings.contains(ipKey)) {
+		failSelection();
 		return;
 	}
+	const QString ip = settings.value(ipKey).toString();
 
+	// The slot shows that it is connecting; the controls wait for the camera.
+	button->setChecked(true);
+	currentButton = button;
+	currentSlotKey = slotKey;
+	selecting = true;
+	ui->ConnectionLabel->setText(localeText("CameraConnecting"));
+	worker = new CameraWorker(this);
+	identifyAndOpen(ip, [this, button, ip](const CameraModelMap &found) {
+		selecting = false;
+		if (found.empty())
+			failSelection();
+		else
+			finishSelection(button, ip, found, false);
+	});
+}
+
+void MainDialog::identifyAndOpen(const QString &ip, std::function<void(const CameraModelMap &)> done)
+{
+	const int port = cameraPort;
+	CameraWorker *selection = worker;
+	worker->post<CameraModelMap>(
+		CameraWorker::neverMerged,
+		[ip, port](CameraWorker::Link &link) {
+			ModelIdentifier identifier(port);
+			CameraModelMap found = identifier.identifyCamera(ip);
+			if (found.empty() || !found.begin()->second.params)
+				return CameraModelMap();
+			link.reset(
+				createViscaModule(QString::fromStdString(found.begin()->second.params->modelName())));
+			link->connectCamera(ip, port);
+			return found;
+		},
+		this,
+		[this, selection, done](const CameraModelMap &found) {
+			if (selection == worker)
+				done(found);
+		});
+}
+
+void MainDialog::finishSelection(QPushButton *button, const QString &ip, const CameraModelMap &found, bool reconnected)
+{
 	models.clear();
 	for (const auto &entry : found)
 		models.insert(entry.first, entry.second);
 	ViscaParamOps *ops = modelOps();
 	const QString modelName = QString::fromStdString(ops->modelName());
-
-	link.reset(createViscaModule(modelName));
-	link->connectCamera(ip, cameraPort);
 
 	applyModel(ops);
 	refreshFromCamera();
@@ -528,6 +595,7 @@ void MainDialog::selectCamera(QPushButton *button, QString slotKey)
 	loadSpeeds();
 
 	connected = 1;
+	lost = false;
 	ui->CameraControlBox->setEnabled(true);
 	ui->AdvanceFrame->setEnabled(true);
 	panTiltLimitAction->setEnabled(true);
@@ -536,6 +604,27 @@ void MainDialog::selectCamera(QPushButton *button, QString slotKey)
 		limitDialog->close();
 	uncheckCameraButtons();
 	button->setChecked(true);
+	ui->ConnectionLabel->setText(reconnected ? localeText("CameraReconnected") : QString());
+}
+
+void MainDialog::failSelection()
+{
+	dropCamera();
+	setDisconnected();
+	ui->ConnectionLabel->clear();
+	showWarning("FailedToConnectToCamera");
+	uncheckCameraButtons();
+}
+
+void MainDialog::dropCamera()
+{
+	if (worker != nullptr)
+		worker->retire();
+	worker = nullptr;
+	selecting = false;
+	checkRunning = false;
+	lost = false;
+	currentButton = nullptr;
 }
 
 void MainDialog::setDisconnected()
@@ -551,15 +640,55 @@ void MainDialog::setDisconnected()
 
 void MainDialog::checkConnection()
 {
-	if (connected != 1)
+	if (worker == nullptr || checkRunning || selecting || (connected != 1 && !lost))
 		return;
-	for (int attempt = 0; attempt < 5; ++attempt) {
-		if (link && link->isCameraAlive())
-			return;
-		QThread::msleep(200);
-	}
-	setDisconnected();
-	Utils::showWarningBox(localeText("FailedToConnectToCamera"));
+	checkRunning = true;
+	CameraWorker *checked = worker;
+	worker->post<bool>(
+		CameraWorker::neverMerged,
+		[checked](CameraWorker::Link &link) {
+			for (int attempt = 0; attempt < 5; ++attempt) {
+				if (link && link->isCameraAlive())
+					return true;
+				checked->pause(200);
+			}
+			return false;
+		},
+		this,
+		[this, checked](const bool &alive) {
+			if (checked != worker)
+				return;
+			checkRunning = false;
+			if (lost) {
+				if (alive)
+					reconnectLostCamera();
+				return;
+			}
+			if (alive || connected != 1)
+				return;
+			// Gone: disconnected as before, but the camera keeps being watched for its return.
+			setDisconnected();
+			lost = true;
+			ui->ConnectionLabel->clear();
+			showWarning("FailedToConnectToCamera");
+		});
+}
+
+void MainDialog::reconnectLostCamera()
+{
+	QJsonObject settings;
+	Utils::readJsonFile(settings, Utils::settingsDirectory());
+	const QString ipKey = currentSlotKey + "IP";
+	if (!settings.contains(ipKey) || currentButton == nullptr)
+		return;
+	const QString ip = settings.value(ipKey).toString();
+	QPushButton *button = currentButton;
+	checkRunning = true; // no link check while identifying
+	identifyAndOpen(ip, [this, button, ip](const CameraModelMap &found) {
+		checkRunning = false;
+		if (lost && !found.empty())
+			finishSelection(button, ip, found, true);
+	});
 }
 
 void MainDialog::uncheckCameraButtons()
@@ -569,20 +698,53 @@ void MainDialog::uncheckCameraButtons()
 		button->setChecked(false);
 }
 
-bool MainDialog::runCameraCommand(std::function<void(int)> command, int argument)
+void MainDialog::showWarning(const char *key)
 {
-	if (!link)
+	// Modal to the panel at most: OBS's main window keeps working while the box is open.
+	Utils::showWarningBox(localeText(key), this);
+}
+
+bool MainDialog::runCameraCommand(CameraCommand command, int argument, int kind)
+{
+	if (worker == nullptr)
 		return false;
-	command(argument);
-	QThread::msleep(50);
+	CameraWorker *target = worker;
+	worker->post(kind, [target, command, argument](CameraWorker::Link &link) {
+		if (!link)
+			return;
+		command(*link, argument);
+		// Paces the camera, not the operator.
+		target->pause(50);
+	});
 	return true;
 }
 
-int MainDialog::runCameraQuery(std::function<int()> query)
+void MainDialog::readBack(const void *key, std::function<int(viscaIpModule &)> query, std::function<void(int)> apply)
 {
-	if (!link)
-		return -1;
-	return query();
+	if (worker == nullptr)
+		return;
+	const quint64 stamp = edits.value(key);
+	worker->post<Answer>(
+		CameraWorker::neverMerged,
+		[query](CameraWorker::Link &link) {
+			Answer answer;
+			if (link) {
+				answer.value = query(*link);
+				answer.answered = link->lastInquiryAnswered();
+			}
+			return answer;
+		},
+		this,
+		[this, key, stamp, apply](const Answer &answer) {
+			// No answer leaves the control as it is; so does a newer value the operator chose meanwhile.
+			if (answer.answered && edits.value(key) == stamp)
+				apply(answer.value);
+		});
+}
+
+void MainDialog::touched(const void *key)
+{
+	++edits[key];
 }
 
 ViscaParamOps *MainDialog::modelOps() const
@@ -608,75 +770,93 @@ void MainDialog::connectMotionSignals()
 	for (const auto &entry : pad) {
 		const Drive drive = entry.second;
 		connect(entry.first, &QPushButton::pressed, this,
-			[this, drive] { runCameraCommand([this, drive](int) { (link.get()->*drive)(); }, 0); });
-		connect(entry.first, &QPushButton::released, this,
-			[this] { runCameraCommand([this](int) { link->panTiltStop(); }, 0); });
+			[this, drive] { runCameraCommand([drive](viscaIpModule &link, int) { (link.*drive)(); }, 0); });
+		connect(entry.first, &QPushButton::released, this, [this] { runCameraCommand(panTiltStopCommand, 0); });
 	}
 	connect(ui->HomeButton, &QPushButton::pressed, this,
-		[this] { runCameraCommand([this](int) { link->panTiltHome(); }, 0); });
+		[this] { runCameraCommand([](viscaIpModule &link, int) { link.panTiltHome(); }, 0); });
 
 	connect(ui->ZoomWidget, &ORZoomVerticalSlider::started, this, [this](ZoomType type) {
+		touched(ui->ZoomWidget);
 		runCameraCommand(
-			[this](int zoomType) {
+			[](viscaIpModule &link, int zoomType) {
 				if (zoomType == ZoomPlus)
-					link->zoomTele();
+					link.zoomTele();
 				else if (zoomType == ZoomMinus)
-					link->zoomWide();
+					link.zoomWide();
 			},
 			type);
 	});
-	connect(ui->ZoomWidget, &ORZoomVerticalSlider::stopped, this,
-		[this] { runCameraCommand([this](int) { zoomStopAndReadBack(); }, 0); });
+	connect(ui->ZoomWidget, &ORZoomVerticalSlider::stopped, this, &MainDialog::zoomStopAndReadBack);
 	connect(ui->ZoomWidget, &ORZoomVerticalSlider::valueChanged, this, [this](int value) {
-		runCameraCommand([this](int position) { link->setZoomPosition(position); }, value);
+		touched(ui->ZoomWidget);
+		runCameraCommand([](viscaIpModule &link, int position) { link.setZoomPosition(position); }, value,
+				 ZoomPosition);
 	});
 
 	connect(ui->FocusWidget, &ORFocusVerticalSlider::started, this, [this](FocusType type) {
+		touched(ui->FocusWidget);
 		runCameraCommand(
-			[this](int focusType) {
+			[](viscaIpModule &link, int focusType) {
 				if (focusType == FocusPlus)
-					link->focusNear();
+					link.focusNear();
 				else if (focusType == FocusMinus)
-					link->focusFar();
+					link.focusFar();
 			},
 			type);
 	});
-	connect(ui->FocusWidget, &ORFocusVerticalSlider::stopped, this,
-		[this] { runCameraCommand([this](int) { focusStopAndReadBack(); }, 0); });
+	connect(ui->FocusWidget, &ORFocusVerticalSlider::stopped, this, &MainDialog::focusStopAndReadBack);
 	connect(ui->FocusWidget, &ORFocusVerticalSlider::valueChanged, this, [this](int value) {
-		runCameraCommand([this](int position) { link->setFocusPosition(position); }, value);
+		touched(ui->FocusWidget);
+		runCameraCommand([](viscaIpModule &link, int position) { link.setFocusPosition(position); }, value,
+				 FocusPosition);
 	});
 	connect(ui->FocusWidget, &ORFocusVerticalSlider::modeChanged, this, [this](AFMode mode) {
-		runCameraCommand([this](int afMode) { link->setAutoFocus(afMode != ManualFocus); }, mode);
+		touched(&focusModeKey);
+		runCameraCommand([](viscaIpModule &link, int afMode) { link.setAutoFocus(afMode != ManualFocus); },
+				 mode, AutoFocusMode);
 	});
 
 	QLineEdit *const edits[] = {ui->PanSpeedEdit, ui->TiltSpeedEdit, ui->ZoomSpeedEdit, ui->FocusSpeedEdit};
 	for (int field = 0; field < 4; ++field) {
 		QLineEdit *edit = edits[field];
 		connect(edit, &QLineEdit::returnPressed, this, [this, field, edit] {
-			runCameraCommand([this, field](int value) { applySpeed(field, value); },
-					 edit->text().toInt(nullptr, 10));
+			if (worker != nullptr)
+				applySpeed(field, edit->text().toInt(nullptr, 10));
 		});
 	}
 }
 
+// The stop and the position inquiry go out together; the answer moves the slider without sending it back.
 void MainDialog::zoomStopAndReadBack()
 {
-	const bool wasBlocked = ui->ZoomWidget->blockSignals(true);
-	link->zoomStop();
-	ui->ZoomWidget->setValue(link->getZoomPosition());
-	ui->ZoomWidget->blockSignals(wasBlocked);
+	readBack(
+		ui->ZoomWidget,
+		[](viscaIpModule &link) {
+			link.zoomStop();
+			return link.getZoomPosition();
+		},
+		[this](int position) {
+			const QSignalBlocker block(ui->ZoomWidget);
+			ui->ZoomWidget->setValue(position);
+		});
 }
 
 void MainDialog::focusStopAndReadBack()
 {
-	const bool wasBlocked = ui->FocusWidget->blockSignals(true);
-	link->focusStop();
-	ui->FocusWidget->setValue(link->getFocusPosition());
-	ui->FocusWidget->blockSignals(wasBlocked);
+	readBack(
+		ui->FocusWidget,
+		[](viscaIpModule &link) {
+			link.focusStop();
+			return link.getFocusPosition();
+		},
+		[this](int position) {
+			const QSignalBlocker block(ui->FocusWidget);
+			ui->FocusWidget->setValue(position);
+		});
 }
 
-// field: 0 pan, 1 tilt, 2 zoom, 3 focus. Runs inside a command, so a link exists.
+// field: 0 pan, 1 tilt, 2 zoom, 3 focus. Called only while there is a camera.
 void MainDialog::applySpeed(int field, int value)
 {
 	QLineEdit *const edits[] = {ui->PanSpeedEdit, ui->TiltSpeedEdit, ui->ZoomSpeedEdit, ui->FocusSpeedEdit};
@@ -688,20 +868,24 @@ void MainDialog::applySpeed(int field, int value)
 	else if (value < minimum)
 		value = minimum;
 	edits[field]->setText(QString::number(value));
-	switch (field) {
-	case 0:
-		link->setPanSpeed(value);
-		break;
-	case 1:
-		link->setTiltSpeed(value);
-		break;
-	case 2:
-		link->setZoomSpeed(value);
-		break;
-	default:
-		link->setFocusSpeed(value);
-		break;
-	}
+	runCameraCommand(
+		[field](viscaIpModule &link, int speed) {
+			switch (field) {
+			case 0:
+				link.setPanSpeed(speed);
+				break;
+			case 1:
+				link.setTiltSpeed(speed);
+				break;
+			case 2:
+				link.setZoomSpeed(speed);
+				break;
+			default:
+				link.setFocusSpeed(speed);
+				break;
+			}
+		},
+		value);
 	storeSetting(cameraPrefix + keys[field], edits[field]->text());
 }
 
@@ -776,52 +960,40 @@ void MainDialog::openLimitDialog()
 
 void MainDialog::onLimitTriggered(int type, int value)
 {
+	if (worker == nullptr)
+		return;
+	ViscaParamOps *ops = modelOps();
+	using Setter = void (viscaIpModule::*)(int, unsigned int, unsigned int);
+	auto setLimit = [this, ops, value](const char *key, Setter setter, unsigned int high, unsigned int low) {
+		if (ops != nullptr)
+			runCameraCommand([=](viscaIpModule &link, int degrees) { (link.*setter)(degrees, high, low); },
+					 value);
+		storeSetting(cameraPrefix + key, QString::number(value));
+	};
 	switch (type) {
 	case TiltUpLimit:
-		runCameraCommand(
-			[this](int degrees) {
-				if (ViscaParamOps *ops = modelOps())
-					link->setTiltUpLimit(degrees, ops->tiltUpLimitMax(), ops->tiltUpLimitMin());
-				storeSetting(cameraPrefix + "TiltUpLimit", QString::number(degrees));
-			},
-			value);
+		setLimit("TiltUpLimit", &viscaIpModule::setTiltUpLimit, ops ? ops->tiltUpLimitMax() : 0,
+			 ops ? ops->tiltUpLimitMin() : 0);
 		break;
 	case PanLeftLimit:
-		runCameraCommand(
-			[this](int degrees) {
-				if (ViscaParamOps *ops = modelOps())
-					link->setPanLeftLimit(degrees, ops->panLeftLimitMax(), ops->panLeftLimitMin());
-				storeSetting(cameraPrefix + "PanLeftLimit", QString::number(degrees));
-			},
-			value);
+		setLimit("PanLeftLimit", &viscaIpModule::setPanLeftLimit, ops ? ops->panLeftLimitMax() : 0,
+			 ops ? ops->panLeftLimitMin() : 0);
 		break;
 	case TiltDownLimit:
-		runCameraCommand(
-			[this](int degrees) {
-				if (ViscaParamOps *ops = modelOps())
-					link->setTiltDownLimit(degrees, ops->tiltDownLimitMax(),
-							       ops->tiltDownLimitMin());
-				storeSetting(cameraPrefix + "TiltDownLimit", QString::number(degrees));
-			},
-			value);
+		setLimit("TiltDownLimit", &viscaIpModule::setTiltDownLimit, ops ? ops->tiltDownLimitMax() : 0,
+			 ops ? ops->tiltDownLimitMin() : 0);
 		break;
 	case PanRightLimit:
-		runCameraCommand(
-			[this](int degrees) {
-				if (ViscaParamOps *ops = modelOps())
-					link->setPanRightLimit(degrees, ops->panRightLimitMax(),
-							       ops->panRightLimitMin());
-				storeSetting(cameraPrefix + "PanRightLimit", QString::number(degrees));
-			},
-			value);
+		setLimit("PanRightLimit", &viscaIpModule::setPanRightLimit, ops ? ops->panRightLimitMax() : 0,
+			 ops ? ops->panRightLimitMin() : 0);
 		break;
 	case PTZSpeedComp:
-		runCameraCommand([this](int on) { link->setSpeedCompensation(on); }, value);
+		runCameraCommand([](viscaIpModule &link, int on) { link.setSpeedCompensation(on); }, value);
 		break;
 	case PanTiltLimit:
 		if (value == 0) {
-			runCameraCommand([this](int) { link->clearUpRightLimit(); }, 0);
-			runCameraCommand([this](int) { link->clearDownLeftLimit(); }, 0);
+			runCameraCommand([](viscaIpModule &link, int) { link.clearUpRightLimit(); }, 0);
+			runCameraCommand([](viscaIpModule &link, int) { link.clearDownLeftLimit(); }, 0);
 		}
 		break;
 	default:
@@ -882,12 +1054,12 @@ void MainDialog::storeOrCallPreset(bool store)
 	const int number = selectedPresetNumber();
 	if (number > 0) {
 		runCameraCommand(
-			[this, store](int preset) {
-				link->setPresetNumber(preset);
+			[store](viscaIpModule &link, int preset) {
+				link.setPresetNumber(preset);
 				if (store)
-					link->storePreset();
+					link.storePreset();
 				else
-					link->recallPreset();
+					link.recallPreset();
 			},
 			number);
 	}
@@ -899,12 +1071,8 @@ void MainDialog::presetSpeedChanged(const QString &text)
 {
 	ViscaParamOps *ops = modelOps();
 	const int code = ops ? codeOf(ops->presetSpeeds(), text) : 0;
-	runCameraCommand(
-		[this](int speed) {
-			link->setPresetSpeed(speed);
-			storeSetting(cameraPrefix + "PresetSpeed", ui->PresetSpeedBox->currentText());
-		},
-		code);
+	if (runCameraCommand([](viscaIpModule &link, int speed) { link.setPresetSpeed(speed); }, code, PresetSpeed))
+		storeSetting(cameraPrefix + "PresetSpeed", ui->PresetSpeedBox->currentText());
 }
 
 // ---- Picture controls ------------------------------------------------------------------------------------------
@@ -912,12 +1080,9 @@ void MainDialog::presetSpeedChanged(const QString &text)
 void MainDialog::connectPictureSignals()
 {
 	connect(ui->ExposureModeBox, &QComboBox::currentTextChanged, this, &MainDialog::exposureModeChanged);
-	connect(ui->ShutterSpeedButton, &ORPlusMinusButton::valueChanged, this,
-		[this](int value) { runCameraCommand([this](int code) { link->setShutter(code); }, value); });
-	connect(ui->IrisButton, &ORPlusMinusButton::valueChanged, this,
-		[this](int value) { runCameraCommand([this](int code) { link->setIris(code); }, value); });
-	connect(ui->GainButton, &ORPlusMinusButton::valueChanged, this,
-		[this](int value) { runCameraCommand([this](int code) { link->setGain(code); }, value); });
+	bindStepper(ui->ShutterSpeedButton, Shutter, &viscaIpModule::setShutter);
+	bindStepper(ui->IrisButton, Iris, &viscaIpModule::setIris);
+	bindStepper(ui->GainButton, Gain, &viscaIpModule::setGain);
 
 	connect(ui->LowLightButton, &QPushButton::pressed, this,
 		[this] { quickExposure("1/30", "1/25", "F2", "33dB"); });
@@ -929,23 +1094,25 @@ void MainDialog::connectPictureSignals()
 		[this] { quickExposure("1/180", nullptr, "F3.2", "27dB"); });
 
 	connect(ui->AWBModeBox, &QComboBox::currentTextChanged, this, &MainDialog::whiteBalanceModeChanged);
-	connect(ui->RGainButton, &ORPlusMinusButton::valueChanged, this,
-		[this](int value) { runCameraCommand([this](int gain) { link->setRedGain(gain); }, value); });
-	connect(ui->BGainButton, &ORPlusMinusButton::valueChanged, this,
-		[this](int value) { runCameraCommand([this](int gain) { link->setBlueGain(gain); }, value); });
+	bindStepper(ui->RGainButton, RedGain, &viscaIpModule::setRedGain);
+	bindStepper(ui->BGainButton, BlueGain, &viscaIpModule::setBlueGain);
 	connect(ui->OnePushButton, &QPushButton::pressed, this,
-		[this] { runCameraCommand([this](int) { link->whiteBalanceOnePush(); }, 0); });
+		[this] { runCameraCommand([](viscaIpModule &link, int) { link.whiteBalanceOnePush(); }, 0); });
 
 	connect(ui->ImageModeBox, &QComboBox::currentTextChanged, this, &MainDialog::imageModeChanged);
-	connect(ui->SharpnessButton, &ORPlusMinusButton::valueChanged, this,
-		[this](int value) { runCameraCommand([this](int v) { link->setSharpness(v); }, value); });
-	connect(ui->HueButton, &ORPlusMinusButton::valueChanged, this,
-		[this](int value) { runCameraCommand([this](int v) { link->setHue(v); }, value); });
-	connect(ui->SaturationButton, &ORPlusMinusButton::valueChanged, this,
-		[this](int value) { runCameraCommand([this](int v) { link->setSaturation(v); }, value); });
-	connect(ui->GammaButton, &ORPlusMinusButton::valueChanged, this,
-		[this](int value) { runCameraCommand([this](int v) { link->setGamma(v); }, value); });
+	bindStepper(ui->SharpnessButton, Sharpness, &viscaIpModule::setSharpness);
+	bindStepper(ui->HueButton, Hue, &viscaIpModule::setHue);
+	bindStepper(ui->SaturationButton, Saturation, &viscaIpModule::setSaturation);
+	bindStepper(ui->GammaButton, Gamma, &viscaIpModule::setGamma);
 	connect(ui->DigEffectBox, &QComboBox::currentTextChanged, this, &MainDialog::digEffectChanged);
+}
+
+void MainDialog::bindStepper(ORPlusMinusButton *stepper, int kind, bool (viscaIpModule::*setter)(int))
+{
+	connect(stepper, &ORPlusMinusButton::valueChanged, this, [this, stepper, kind, setter](int value) {
+		touched(stepper);
+		runCameraCommand([setter](viscaIpModule &link, int v) { (link.*setter)(v); }, value, kind);
+	});
 }
 
 void MainDialog::applyModel(ViscaParamOps *ops)
@@ -981,37 +1148,54 @@ void MainDialog::applyModel(ViscaParamOps *ops)
 	ui->GammaButton->setRange(ops->gammaMin(), ops->gammaMax());
 }
 
+// Each answer lands in its control when it comes (signals blocked, so nothing goes back to the camera).
 void MainDialog::refreshFromCamera()
 {
-	ViscaParamOps *ops = modelOps();
-	if (ops == nullptr)
+	if (modelOps() == nullptr)
 		return;
-	const QSignalBlocker zoomBlock(ui->ZoomWidget);
-	const QSignalBlocker focusBlock(ui->FocusWidget);
-	const QSignalBlocker exposureBlock(ui->ExposureModeBox);
-	const QSignalBlocker whiteBalanceBlock(ui->AWBModeBox);
-	const QSignalBlocker imageBlock(ui->ImageModeBox);
-	const QSignalBlocker digEffectBlock(ui->DigEffectBox);
+	readBack(
+		ui->ZoomWidget, [](viscaIpModule &link) { return link.getZoomPosition(); },
+		[this](int position) {
+			const QSignalBlocker block(ui->ZoomWidget);
+			ui->ZoomWidget->setValue(position);
+		});
+	readBack(
+		ui->FocusWidget, [](viscaIpModule &link) { return link.getFocusPosition(); },
+		[this](int position) {
+			const QSignalBlocker block(ui->FocusWidget);
+			ui->FocusWidget->setValue(position);
+		});
+	readBack(
+		&focusModeKey, [](viscaIpModule &link) { return link.isAutoFocus() ? 1 : 0; },
+		[this](int autoFocus) {
+			const QSignalBlocker block(ui->FocusWidget);
+			ui->FocusWidget->setMode(autoFocus == 1 ? AutoFocus : ManualFocus);
+		});
 
-	ui->ZoomWidget->setValue(runCameraQuery([this] { return link->getZoomPosition(); }));
-	ui->FocusWidget->setValue(runCameraQuery([this] { return link->getFocusPosition(); }));
-	const bool autoFocus = runCameraQuery([this] { return link->isAutoFocus() ? 1 : 0; }) == 1;
-	ui->FocusWidget->setMode(autoFocus ? AutoFocus : ManualFocus);
-
-	matchMode(ops->exposureModes(), runCameraQuery([this] { return link->getExposureMode(); }), ui->ExposureModeBox,
-		  [this](const QString &label) { applyExposureEnable(label); });
+	auto mode = [this](QComboBox *box, int (viscaIpModule::*query)(), ParamTable (ViscaParamOps::*table)() const,
+			   void (MainDialog::*rule)(const QString &)) {
+		readBack(
+			box, [query](viscaIpModule &link) { return (link.*query)(); },
+			[this, box, table, rule](int code) {
+				ViscaParamOps *ops = modelOps();
+				if (ops == nullptr)
+					return;
+				const QSignalBlocker block(box);
+				matchMode((ops->*table)(), code, box, [this, rule](const QString &label) {
+					if (rule != nullptr)
+						(this->*rule)(label);
+				});
+			});
+	};
+	mode(ui->ExposureModeBox, &viscaIpModule::getExposureMode, &ViscaParamOps::exposureModes,
+	     &MainDialog::applyExposureEnable);
 	readBackExposure();
-
-	matchMode(ops->whiteBalanceModes(), runCameraQuery([this] { return link->getWhiteBalanceMode(); }),
-		  ui->AWBModeBox, [this](const QString &label) { applyWhiteBalanceEnable(label); });
+	mode(ui->AWBModeBox, &viscaIpModule::getWhiteBalanceMode, &ViscaParamOps::whiteBalanceModes,
+	     &MainDialog::applyWhiteBalanceEnable);
 	readBackWhiteBalance();
-
-	matchMode(ops->imageModes(), runCameraQuery([this] { return link->getImageMode(); }), ui->ImageModeBox,
-		  [this](const QString &label) { applyImageEnable(label); });
+	mode(ui->ImageModeBox, &viscaIpModule::getImageMode, &ViscaParamOps::imageModes, &MainDialog::applyImageEnable);
 	readBackImage();
-
-	matchMode(ops->digEffectModes(), runCameraQuery([this] { return link->getMirrorFlip(); }), ui->DigEffectBox,
-		  [](const QString &) {});
+	mode(ui->DigEffectBox, &viscaIpModule::getMirrorFlip, &ViscaParamOps::digEffectModes, nullptr);
 }
 
 void MainDialog::applyExposureEnable(const QString &mode)
@@ -1038,41 +1222,43 @@ void MainDialog::applyImageEnable(const QString &mode)
 		stepper->setStepEnabled(custom);
 }
 
+void MainDialog::readBackStepper(ORPlusMinusButton *stepper, int (viscaIpModule::*query)(), int mask)
+{
+	readBack(
+		stepper, [query, mask](viscaIpModule &link) { return (link.*query)() & mask; },
+		[stepper](int value) {
+			const QSignalBlocker block(stepper);
+			stepper->setValue(value);
+		});
+}
+
 void MainDialog::readBackExposure()
 {
-	const QSignalBlocker shutterBlock(ui->ShutterSpeedButton);
-	const QSignalBlocker irisBlock(ui->IrisButton);
-	const QSignalBlocker gainBlock(ui->GainButton);
-	ui->ShutterSpeedButton->setValue(runCameraQuery([this] { return link->getShutter(); }));
-	ui->IrisButton->setValue(runCameraQuery([this] { return link->getIris(); }));
-	ui->GainButton->setValue(runCameraQuery([this] { return link->getGain(); }));
+	readBackStepper(ui->ShutterSpeedButton, &viscaIpModule::getShutter);
+	readBackStepper(ui->IrisButton, &viscaIpModule::getIris);
+	readBackStepper(ui->GainButton, &viscaIpModule::getGain);
 }
 
 void MainDialog::readBackWhiteBalance()
 {
-	const QSignalBlocker redBlock(ui->RGainButton);
-	const QSignalBlocker blueBlock(ui->BGainButton);
-	ui->RGainButton->setValue(runCameraQuery([this] { return link->getRedGain(); }));
-	ui->BGainButton->setValue(runCameraQuery([this] { return link->getBlueGain(); }));
+	readBackStepper(ui->RGainButton, &viscaIpModule::getRedGain);
+	readBackStepper(ui->BGainButton, &viscaIpModule::getBlueGain);
 }
 
 void MainDialog::readBackImage()
 {
-	const QSignalBlocker sharpnessBlock(ui->SharpnessButton);
-	const QSignalBlocker hueBlock(ui->HueButton);
-	const QSignalBlocker saturationBlock(ui->SaturationButton);
-	const QSignalBlocker gammaBlock(ui->GammaButton);
-	ui->SharpnessButton->setValue(runCameraQuery([this] { return link->getSharpness() & 0xFF; }));
-	ui->HueButton->setValue(runCameraQuery([this] { return link->getHue() & 0xFF; }));
-	ui->SaturationButton->setValue(runCameraQuery([this] { return link->getSaturation() & 0xFF; }));
-	ui->GammaButton->setValue(runCameraQuery([this] { return link->getGamma(); }));
+	readBackStepper(ui->SharpnessButton, &viscaIpModule::getSharpness, 0xFF);
+	readBackStepper(ui->HueButton, &viscaIpModule::getHue, 0xFF);
+	readBackStepper(ui->SaturationButton, &viscaIpModule::getSaturation, 0xFF);
+	readBackStepper(ui->GammaButton, &viscaIpModule::getGamma);
 }
 
 void MainDialog::exposureModeChanged(const QString &text)
 {
 	ViscaParamOps *ops = modelOps();
 	const int code = ops ? codeOf(ops->exposureModes(), text) : 0;
-	runCameraCommand([this](int mode) { link->setExposureMode(mode); }, code);
+	touched(ui->ExposureModeBox);
+	runCameraCommand([](viscaIpModule &link, int mode) { link.setExposureMode(mode); }, code);
 	applyExposureEnable(text);
 	readBackExposure();
 }
@@ -1081,11 +1267,13 @@ void MainDialog::whiteBalanceModeChanged(const QString &text)
 {
 	ViscaParamOps *ops = modelOps();
 	const int code = ops ? codeOf(ops->whiteBalanceModes(), text) : 0;
-	runCameraCommand([this](int mode) { link->setWhiteBalanceMode(mode); }, code);
+	touched(ui->AWBModeBox);
+	runCameraCommand([](viscaIpModule &link, int mode) { link.setWhiteBalanceMode(mode); }, code);
 	applyWhiteBalanceEnable(text);
-	if (text == localeText("Manual")) {
+	if (text == localeText("Manual") && worker != nullptr) {
 		// The camera needs a moment before it reports the gains of the manual mode.
-		QThread::msleep(1000);
+		CameraWorker *target = worker;
+		worker->post(CameraWorker::neverMerged, [target](CameraWorker::Link &) { target->pause(1000); });
 		readBackWhiteBalance();
 	}
 }
@@ -1094,7 +1282,8 @@ void MainDialog::imageModeChanged(const QString &text)
 {
 	ViscaParamOps *ops = modelOps();
 	const int code = ops ? codeOf(ops->imageModes(), text) : 0;
-	runCameraCommand([this](int mode) { link->setImageMode(mode); }, code);
+	touched(ui->ImageModeBox);
+	runCameraCommand([](viscaIpModule &link, int mode) { link.setImageMode(mode); }, code);
 	applyImageEnable(text);
 	readBackImage();
 }
@@ -1103,7 +1292,8 @@ void MainDialog::digEffectChanged(const QString &text)
 {
 	ViscaParamOps *ops = modelOps();
 	const int code = ops ? codeOf(ops->digEffectModes(), text) : 0;
-	runCameraCommand([this](int mode) { link->setMirrorFlip(mode); }, code);
+	touched(ui->DigEffectBox);
+	runCameraCommand([](viscaIpModule &link, int mode) { link.setMirrorFlip(mode); }, code, MirrorFlip);
 }
 
 void MainDialog::quickExposure(const char *shutter, const char *shutterAlt, const char *iris, const char *gain)
@@ -1115,7 +1305,8 @@ void MainDialog::quickExposure(const char *shutter, const char *shutterAlt, cons
 		code = ui->ShutterSpeedButton->valueOf(QString::fromUtf8(shutterAlt));
 	if (code != -1) {
 		ui->ShutterSpeedButton->setValue(code);
-		runCameraCommand([this](int value) { link->setShutter(value); }, code);
+		touched(ui->ShutterSpeedButton);
+		runCameraCommand([](viscaIpModule &link, int value) { link.setShutter(value); }, code);
 	} else {
 		qDebug("It's failed to set shutter.");
 	}
@@ -1123,7 +1314,8 @@ void MainDialog::quickExposure(const char *shutter, const char *shutterAlt, cons
 	code = ui->IrisButton->valueOf(QString::fromUtf8(iris));
 	if (code != -1) {
 		ui->IrisButton->setValue(code);
-		runCameraCommand([this](int value) { link->setIris(value); }, code);
+		touched(ui->IrisButton);
+		runCameraCommand([](viscaIpModule &link, int value) { link.setIris(value); }, code);
 	} else {
 		qDebug("It's failed to set iris.");
 	}
@@ -1131,7 +1323,8 @@ void MainDialog::quickExposure(const char *shutter, const char *shutterAlt, cons
 	code = ui->GainButton->valueOf(QString::fromUtf8(gain));
 	if (code != -1) {
 		ui->GainButton->setValue(code);
-		runCameraCommand([this](int value) { link->setGain(value); }, code);
+		touched(ui->GainButton);
+		runCameraCommand([](viscaIpModule &link, int value) { link.setGain(value); }, code);
 	} else {
 		qDebug("It's failed to set gain.");
 	}

@@ -3,6 +3,7 @@
 #include "models/CameraModelEntry.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QMap>
 #include <QPointer>
 #include <QString>
@@ -19,7 +20,9 @@ class QPushButton;
 class QTimer;
 
 class AboutDialog;
+class ORPlusMinusButton;
 class CameraHotKey;
+class CameraWorker;
 class DiscoveryDialog;
 class PanTiltLimitSettingDialog;
 class PresetRenameDialog;
@@ -32,7 +35,8 @@ class MainDialog;
 }
 
 // The camera control panel: eight camera slots, the motion pad, zoom and focus, presets, speeds and the
-// picture controls of the connected camera. Every camera exchange blocks the UI thread while it runs.
+// picture controls of the connected camera. Camera exchanges, identification and the link check run on the camera's
+// worker thread; their results come back here, so the interface never waits on a camera.
 class MainDialog : public QDialog {
 	Q_OBJECT
 
@@ -72,6 +76,8 @@ protected:
 	// period (8000 ms). Identification itself always probes 52381.
 	void setCameraPort(int port);
 	void setLinkCheckInterval(int milliseconds);
+	// No selection in progress and nothing waiting for or coming from the camera.
+	bool cameraIdle() const;
 
 private:
 	// Construction
@@ -99,12 +105,25 @@ private:
 	void storeSetting(const QString &key, const QString &value);
 
 	// Camera connection
+	using CameraCommand = std::function<void(viscaIpModule &, int)>;
 	void selectCamera(QPushButton *button, QString slotKey);
+	// Identifies the camera at ip and opens its link on the current worker; done gets the result here.
+	void identifyAndOpen(const QString &ip, std::function<void(const CameraModelMap &)> done);
+	void finishSelection(QPushButton *button, const QString &ip, const CameraModelMap &found, bool reconnected);
+	void failSelection();
+	void dropCamera();
+	void reconnectLostCamera();
 	void setDisconnected();
 	void checkConnection();
 	void uncheckCameraButtons();
-	bool runCameraCommand(std::function<void(int)> command, int argument);
-	int runCameraQuery(std::function<int()> query);
+	void showWarning(const char *key);
+	// Hands a command to the camera's worker (a 50 ms pause follows it there); false without a camera. kind: see
+	// CameraWorker::post.
+	bool runCameraCommand(CameraCommand command, int argument, int kind = 0);
+	// Asks the camera and hands a valid answer to apply, unless the operator changed the control (key) meanwhile.
+	void readBack(const void *key, std::function<int(viscaIpModule &)> query, std::function<void(int)> apply);
+	// The operator changed a control: read-back answers already asked for no longer apply to it.
+	void touched(const void *key);
 	ViscaParamOps *modelOps() const;
 
 	// Motion
@@ -131,6 +150,8 @@ private:
 	void readBackExposure();
 	void readBackWhiteBalance();
 	void readBackImage();
+	void readBackStepper(ORPlusMinusButton *stepper, int (viscaIpModule::*query)(), int mask = -1);
+	void bindStepper(ORPlusMinusButton *stepper, int kind, bool (viscaIpModule::*setter)(int));
 	void exposureModeChanged(const QString &text);
 	void whiteBalanceModeChanged(const QString &text);
 	void imageModeChanged(const QString &text);
@@ -145,22 +166,30 @@ private:
 	QPointer<PanTiltLimitSettingDialog> limitDialog;
 	QPointer<PresetRenameDialog> renameDialog;
 	QPointer<AboutDialog> aboutDialog;
-	std::unique_ptr<viscaIpModule> link;
+	// The selected camera's worker (connecting, connected or lost); superseded ones are retired.
+	CameraWorker *worker = nullptr;
+	bool selecting = false;
+	bool checkRunning = false;
+	QPushButton *currentButton = nullptr;
+	QString currentSlotKey;
+	// Set while a camera lost by the link check is being watched for its return.
+	bool lost = false;
+	QHash<const void *, quint64> edits;
 	// pan min, pan max, tilt min, tilt max, zoom min, zoom max, focus min, focus max
 	std::array<int, 8> speedBounds = {};
 	QMap<std::string, CameraModelEntry> models;
 	QTimer *linkCheckTimer = nullptr;
 	int connected = 0;
 	QString cameraPrefix;
-	std::function<void(int)> upCommand;
-	std::function<void(int)> downCommand;
-	std::function<void(int)> leftCommand;
-	std::function<void(int)> rightCommand;
-	std::function<void(int)> zoomTeleCommand;
-	std::function<void(int)> zoomWideCommand;
-	std::function<void(int)> presetCallCommand;
-	std::function<void(int)> panTiltStopCommand;
-	std::function<void(int)> zoomStopCommand;
+	CameraCommand upCommand;
+	CameraCommand downCommand;
+	CameraCommand leftCommand;
+	CameraCommand rightCommand;
+	CameraCommand zoomTeleCommand;
+	CameraCommand zoomWideCommand;
+	CameraCommand presetCallCommand;
+	CameraCommand panTiltStopCommand;
+	CameraCommand zoomStopCommand;
 	QAction *panTiltLimitAction = nullptr;
 	CameraHotKey *hotKeys = nullptr;
 

@@ -306,6 +306,9 @@ QByteArray CameraSimulator::answerInquiry(const Options &o, const QByteArray &vi
 		return overridden(IdInquiry::First, family == Family::First ? idAnswer(code) : errorSyntax);
 	if (visca == secondIdInquiry)
 		return overridden(IdInquiry::Second, family == Family::Second ? idAnswer(code) : errorSyntax);
+	const auto replaced = o.inquiryOverride.find(visca);
+	if (replaced != o.inquiryOverride.end())
+		return replaced->second;
 	if (!o.inquiryReply.isEmpty())
 		return o.inquiryReply;
 

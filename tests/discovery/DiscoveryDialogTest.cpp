@@ -49,21 +49,21 @@ protected:
 		ASSERT_TRUE(ipEdit && nameEdit && slotBox && table);
 	}
 
-	// Fills the fields, presses Apply and returns the texts of the warning boxes shown (each closed at once).
+	// Fills the fields, presses Apply and returns the texts of the warning boxes shown (each closed at once); every
+	// box is modal to the dialog only.
 	QStringList apply(const QString &ip, const QString &name)
 	{
 		ipEdit->setText(ip);
 		nameEdit->setText(name);
-		QStringList warnings;
-		QTimer closer;
-		QObject::connect(&closer, &QTimer::timeout, [&warnings] {
-			if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-				warnings << box->text();
-				box->done(0);
-			}
-		});
-		closer.start(10);
 		QTest::mouseClick(dialog->findChild<QPushButton *>("ApplyButton"), Qt::LeftButton);
+		QStringList warnings;
+		for (QMessageBox *box : dialog->findChildren<QMessageBox *>()) {
+			if (!box->isVisible())
+				continue;
+			warnings << box->text() +
+					    (box->windowModality() == Qt::WindowModal ? "" : " (not window-modal)");
+			box->done(0);
+		}
 		return warnings;
 	}
 
@@ -159,8 +159,13 @@ int searchTwiceInNamespace()
 	}
 	DiscoveryDialog dialog;
 	dialog.show();
-	for (int i = 0; i < 2; ++i)
+	for (int i = 0; i < 2; ++i) {
 		QTest::mousePress(dialog.findChild<QPushButton *>("SearchButton"), Qt::LeftButton);
+		if (!QTest::qWaitFor([&dialog] { return !dialog.isSearching(); }, 30000)) {
+			std::fprintf(stderr, "FAIL: the search did not end\n");
+			return 1;
+		}
+	}
 	const QTableWidget *table = dialog.findChild<QTableWidget *>("IPTableWidget");
 	for (int row = 0; row < table->rowCount(); ++row)
 		std::printf("%s\t%s\n", qPrintable(table->item(row, 0)->text()),

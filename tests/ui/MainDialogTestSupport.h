@@ -1,7 +1,8 @@
 #pragma once
 
-// Shared by the panel tests: a panel with the test-only settings opened up, a closer for the modal warning
-// boxes, settings-file helpers, simulated cameras and a main() that starts libobs for the hotkeys.
+// Shared by the panel tests: a panel with the test-only settings opened up, a closer for the warning boxes,
+// settings-file helpers, simulated cameras and a main() that starts libobs for the hotkeys. The panel talks to its
+// camera on a worker thread: checks wait for it to settle instead of relying on blocking calls.
 
 #include "MainDialog.h"
 #include "settings/Utils.h"
@@ -29,7 +30,14 @@
 class TestPanel : public MainDialog {
 public:
 	TestPanel() : MainDialog(nullptr) {}
+	using MainDialog::cameraIdle;
 	using MainDialog::setLinkCheckInterval;
+
+	// Waits until no selection is in progress and the camera's worker has delivered everything.
+	bool settle(int timeoutMs = 10000)
+	{
+		return QTest::qWaitFor([this] { return cameraIdle(); }, timeoutMs);
+	}
 
 	QPushButton *button(const QString &name) const { return findChild<QPushButton *>(name); }
 	QAction *action(const QString &text) const
@@ -57,15 +65,20 @@ public:
 	}
 };
 
-// Closes every modal message box shortly after it appears (the panel waits in exec()), keeping the texts.
+// Closes every warning box shortly after it appears, keeping the texts; each must be modal to the panel at most.
 class WarningCloser : public QObject {
 public:
 	WarningCloser()
 	{
 		timer.setInterval(20);
 		connect(&timer, &QTimer::timeout, this, [this] {
-			if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+			for (QWidget *widget : QApplication::topLevelWidgets()) {
+				auto *box = qobject_cast<QMessageBox *>(widget);
+				if (box == nullptr || !box->isVisible())
+					continue;
 				texts << box->text();
+				if (box->windowModality() == Qt::ApplicationModal)
+					texts << "application-modal";
 				box->done(QMessageBox::Ok);
 			}
 		});
@@ -142,6 +155,8 @@ struct Rig {
 			return false;
 		panel.show();
 		connectSlot(panel, 1, ip);
+		if (!panel.settle())
+			return false;
 		atConnect = camera->payloads();
 		camera->clear();
 		return panel.button("Camera1Button")->isChecked();

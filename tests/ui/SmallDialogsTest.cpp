@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <QtTest>
 
@@ -30,22 +31,25 @@ private slots:
 		QCOMPARE(dialog.findChild<QLabel *>("VersionLabel")->text(), QString("V1.0.1"));
 	}
 
+	// The box returns at once and blocks its parent's window only, never the whole application.
 	void warningBox()
 	{
-		QString seen = "no modal message box was shown";
-		// The box is modal: look at it from inside its own event loop, then close it.
-		QTimer::singleShot(0, this, [&]() {
-			if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-				seen = QString("%1, icon %2, on top %3, parent %4")
-					       .arg(box->text())
-					       .arg(box->icon())
-					       .arg(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
-					       .arg(box->parentWidget() != nullptr);
-				box->accept();
-			}
-		});
-		Utils::showWarningBox("Camera is gone");
-		QCOMPARE(seen, QString("Camera is gone, icon %1, on top 1, parent 0").arg(QMessageBox::Warning));
+		QWidget owner;
+		owner.show();
+		Utils::showWarningBox("Camera is gone", &owner);
+		auto *box = owner.findChild<QMessageBox *>();
+		QVERIFY(box && box->isVisible());
+		QCOMPARE(QString("%1, icon %2, on top %3, modality %4")
+				 .arg(box->text())
+				 .arg(box->icon())
+				 .arg(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+				 .arg(box->windowModality()),
+			 QString("Camera is gone, icon %1, on top 1, modality %2")
+				 .arg(QMessageBox::Warning)
+				 .arg(Qt::WindowModal));
+		QPointer<QMessageBox> closed(box);
+		box->accept();
+		QTRY_VERIFY(closed.isNull()); // deleted on close
 	}
 };
 

@@ -3,8 +3,11 @@
 
 #include "MainDialogTestSupport.h"
 
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QSlider>
 #include <QTcpSocket>
 
 namespace {
@@ -20,7 +23,10 @@ private slots:
 
 	void selectSlot_data();
 	void selectSlot();
-	void linkCheckDropsSilentCamera();
+	void laterSelectionSupersedes();
+	void linkCheckDropsAndReconnects();
+	void invalidAnswerLeavesControl_data();
+	void invalidAnswerLeavesControl();
 	void views_data();
 	void views();
 	void hotKeySwitch();
@@ -76,6 +82,7 @@ void MainDialogTest::selectSlot()
 	WarningCloser warnings;
 	if (before) {
 		connectSlot(panel, before, otherIp);
+		QVERIFY(panel.settle());
 		QCOMPARE(panel.checkedSlots().size(), 1);
 		other->clear();
 	}
@@ -83,8 +90,9 @@ void MainDialogTest::selectSlot()
 		QTest::mouseClick(panel.button(QString("Camera%1Button").arg(slot)), Qt::LeftButton);
 	else
 		connectSlot(panel, slot, ip);
+	QVERIFY(panel.settle());
 
-	QCOMPARE(warnings.texts, outcome == Failed ? QStringList{"FailedToConnectToCamera"} : QStringList());
+	QTRY_COMPARE(warnings.texts, outcome == Failed ? QStringList{"FailedToConnectToCamera"} : QStringList());
 	QCOMPARE(panel.controlStates(), QVector<bool>(3, outcome == Connected));
 	if (outcome == Dropped)
 		QVERIFY(other->payloads().isEmpty());
@@ -100,11 +108,37 @@ void MainDialogTest::selectSlot()
 	camera->clear();
 	other->clear();
 	QTest::mouseClick(panel.button("HomeButton"), Qt::LeftButton);
-	QCOMPARE(camera->payloads(), QList<QByteArray>{QByteArray::fromHex("81010604ff")});
+	QTRY_COMPARE(camera->payloads(), QList<QByteArray>{QByteArray::fromHex("81010604ff")});
 	QVERIFY(other->payloads().isEmpty());
 }
 
-void MainDialogTest::linkCheckDropsSilentCamera()
+// A click on another slot while the first is still identifying its camera: the first selection is dropped.
+void MainDialogTest::laterSelectionSupersedes()
+{
+	auto silent = startCamera("QK-H57P", "127.0.6.24", true);
+	auto live = startCamera("QK-WD909P", "127.0.6.25");
+	QVERIFY(silent && live);
+	writeSettings(QJsonObject{{"Camera3IP", "127.0.6.24"}, {"Camera5IP", "127.0.6.25"}});
+	TestPanel panel;
+	panel.show();
+	WarningCloser warnings;
+	QTest::mouseClick(panel.button("Camera3Button"), Qt::LeftButton);
+	QVERIFY(silent->waitForDatagrams(1, 2000));
+	QCOMPARE(panel.checkedSlots(), QList<QPushButton *>{panel.button("Camera3Button")}); // connecting
+	QCOMPARE(panel.findChild<QLabel *>("ConnectionLabel")->text(), QString("CameraConnecting"));
+	QCOMPARE(panel.controlStates(), QVector<bool>(3, false));
+
+	QTest::mouseClick(panel.button("Camera5Button"), Qt::LeftButton);
+	QVERIFY(panel.settle());
+	const size_t heard = silent->receivedCount();
+	QTest::qWait(1000);                       // the first identification would have given up by now
+	QCOMPARE(silent->receivedCount(), heard); // its link is gone
+	QCOMPARE(warnings.texts, QStringList());
+	QCOMPARE(panel.checkedSlots(), QList<QPushButton *>{panel.button("Camera5Button")});
+	QCOMPARE(panel.controlStates(), QVector<bool>(3, true));
+}
+
+void MainDialogTest::linkCheckDropsAndReconnects()
 {
 	Rig rig;
 	QVERIFY(rig.up("QK-H57P", "127.0.6.33"));
@@ -116,9 +150,97 @@ void MainDialogTest::linkCheckDropsSilentCamera()
 	rig.camera->stop();
 	QTRY_VERIFY_WITH_TIMEOUT(rig.panel.checkedSlots().isEmpty(), 15000);
 	QTRY_COMPARE_WITH_TIMEOUT(rig.warnings.count(), 1, 5000);
-	QTest::qWait(500); // later checks find the panel disconnected and stay quiet
+	QTest::qWait(500); // later checks keep watching quietly
 	QCOMPARE(rig.warnings.texts, QStringList{"FailedToConnectToCamera"});
 	QCOMPARE(rig.panel.controlStates(), QVector<bool>(3, false));
+
+	// Back again: the slot reconnects by itself and says so.
+	QVERIFY((rig.camera = startCamera("QK-H57P", "127.0.6.33")));
+	QTRY_VERIFY_WITH_TIMEOUT(rig.button("Camera1Button")->isChecked(), 10000);
+	QCOMPARE(rig.panel.controlStates(), QVector<bool>(3, true));
+	QCOMPARE(rig.panel.findChild<QLabel *>("ConnectionLabel")->text(), QString("CameraReconnected"));
+	QCOMPARE(rig.warnings.count(), 1);
+}
+
+void MainDialogTest::invalidAnswerLeavesControl_data()
+{
+	QTest::addColumn<QByteArray>("inquiry");
+	QTest::addColumn<int>("shown"); // the control's place in shownValues()
+	QTest::addColumn<QByteArray>("reply");
+
+	const char *const inquiries[][2] = {{"81 09 04 47 ff", "zoom"},       {"81 09 04 48 ff", "focus"},
+					    {"81 09 04 38 ff", "focus mode"}, {"81 09 04 39 ff", "exposure"},
+					    {"81 09 04 4a ff", "shutter"},    {"81 09 04 4b ff", "iris"},
+					    {"81 09 04 4c ff", "gain"},       {"81 09 04 35 ff", "white balance"},
+					    {"81 09 04 43 ff", "red gain"},   {"81 09 04 44 ff", "blue gain"},
+					    {"81 09 04 3f 04 ff", "image"},   {"81 09 04 42 ff", "sharpness"},
+					    {"81 09 04 4f ff", "hue"},        {"81 09 04 49 ff", "saturation"},
+					    {"81 09 04 5b ff", "gamma"},      {"81 09 04 66 ff", "mirror and flip"}};
+	for (int i = 0; i < 16; ++i) {
+		for (const char *reply : {"90 60 02 ff", "90 50 ff"}) {
+			const QByteArray bytes = QByteArray::fromHex(QByteArray(inquiries[i][0]).replace(' ', ""));
+			QTest::addRow("%s, %s", inquiries[i][1], reply)
+				<< bytes << i << QByteArray::fromHex(QByteArray(reply).replace(' ', ""));
+		}
+	}
+}
+
+// The camera's state changes and the slot is selected again; the one inquiry that gets an error or a short reply
+// leaves its control at the earlier value instead of showing 0, all others show the new state.
+void MainDialogTest::invalidAnswerLeavesControl()
+{
+	QFETCH(QByteArray, inquiry);
+	QFETCH(int, shown);
+	QFETCH(QByteArray, reply);
+	auto shownValues = [](TestPanel &panel) {
+		QStringList values{QString::number(panel.findChild<QSlider *>("ZoomSlider")->value()),
+				   QString::number(panel.findChild<QSlider *>("FocusSlider")->value()),
+				   QString::number(panel.findChild<QSlider *>("FocusSlider")->isEnabled())};
+		const char *const names[] = {
+			"ExposureModeBox",  "ShutterSpeedButton", "IrisButton",   "GainButton",      "AWBModeBox",
+			"RGainButton",      "BGainButton",        "ImageModeBox", "SharpnessButton", "HueButton",
+			"SaturationButton", "GammaButton",        "DigEffectBox"};
+		for (const char *name : names) {
+			QWidget *control = panel.findChild<QWidget *>(name);
+			auto *box = qobject_cast<QComboBox *>(control);
+			values << (box ? box->currentText() : control->findChild<QLineEdit *>("InputEdit")->text());
+		}
+		return values;
+	};
+	const StateTweak first = [](CameraSimulator::State &s) {
+		s = CameraSimulator::State();
+		s.zoomPosition = 0x100, s.focusPosition = 0x200, s.autoFocus = true, s.exposureMode = 0;
+		s.shutter = 11, s.iris = 10, s.gain = 8, s.whiteBalanceMode = 0, s.redGain = 10, s.blueGain = 20;
+		s.imageMode = 0, s.sharpness = 5, s.hue = 3, s.saturation = 4, s.gamma = 1, s.mirror = 3, s.flip = 3;
+	};
+	const StateTweak second = [](CameraSimulator::State &s) {
+		s.zoomPosition = 0x300, s.focusPosition = 0x400, s.autoFocus = false, s.exposureMode = 3;
+		s.shutter = 16, s.iris = 13, s.gain = 11, s.whiteBalanceMode = 3, s.redGain = 30, s.blueGain = 40;
+		s.imageMode = 1, s.sharpness = 8, s.hue = 6, s.saturation = 7, s.gamma = 2, s.mirror = 3, s.flip = 2;
+	};
+	Rig rig;
+	QVERIFY(rig.up("QK-H57P", "127.0.6.34", first));
+	const QStringList before = shownValues(rig.panel);
+	auto reselect = [&rig](const QByteArray &faulty, const QByteArray &answer) {
+		CameraSimulator::Options faults = rig.camera->options();
+		faults.inquiryOverride.clear();
+		if (!faulty.isEmpty())
+			faults.inquiryOverride[faulty] = answer;
+		rig.camera->setFaults(faults);
+		rig.click("Camera1Button"); // off
+		rig.click("Camera1Button");
+		return rig.panel.settle() && rig.button("Camera1Button")->isChecked();
+	};
+	CameraSimulator::State state = rig.camera->state();
+	second(state);
+	rig.camera->setState(state);
+	QVERIFY(reselect(inquiry, reply));
+	const QStringList faulty = shownValues(rig.panel);
+	QVERIFY(reselect({}, {}));
+	QStringList expected = shownValues(rig.panel);
+	QVERIFY2(expected[shown] != before[shown], qPrintable(expected[shown])); // the change would show
+	expected[shown] = before[shown];
+	QCOMPARE(faulty, expected);
 }
 
 void MainDialogTest::views_data()
@@ -159,10 +281,10 @@ void MainDialogTest::hotKeySwitch()
 		hotKeys->trigger();
 		expectedWarnings += on ? 1 : 0;
 		QCOMPARE(hotKeys->isChecked(), on);
+		QTRY_COMPARE(warnings.count(), expectedWarnings);
 		const QJsonObject settings = readSettings();
 		QCOMPARE(settings.value("hotKey"), QJsonValue(on));
 		QCOMPARE(settings.value("Camera1IP").toString(), QString("127.0.6.41"));
-		QCOMPARE(warnings.count(), expectedWarnings);
 	}
 	QCOMPARE(warnings.texts, QStringList({"NeedToSetHotKeysInOBS", "NeedToSetHotKeysInOBS"}));
 }

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QMessageBox>
 #include <QPushButton>
@@ -44,16 +45,19 @@ private:
 	bool hadPrevious;
 };
 
-// A failed connection would wait in a modal warning box; close any that shows up.
+// Close any warning box that shows up (a failed connection).
 class WarningBoxCloser {
 public:
 	WarningBoxCloser()
 	{
 		timer.setInterval(50);
 		QObject::connect(&timer, &QTimer::timeout, [] {
-			if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-				QTextStream(stderr) << "warning box: " << box->text() << '\n';
-				box->done(QMessageBox::Ok);
+			for (QWidget *widget : QApplication::topLevelWidgets()) {
+				auto *box = qobject_cast<QMessageBox *>(widget);
+				if (box != nullptr && box->isVisible()) {
+					QTextStream(stderr) << "warning box: " << box->text() << '\n';
+					box->done(QMessageBox::Ok);
+				}
 			}
 		});
 		timer.start();
@@ -124,6 +128,15 @@ void renderMainDialog(GallerySink &sink)
 	camera.setState(state);
 
 	panel.findChild<QPushButton *>("Camera1Button")->click();
+	// The panel connects on its camera worker: wait for the controls, then for the read-back answers.
+	QElapsedTimer clock;
+	clock.start();
+	QWidget *controls = panel.findChild<QWidget *>("CameraControlBox");
+	while (!controls->isEnabled() && clock.elapsed() < 5000)
+		QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+	const qint64 connectedAt = clock.elapsed();
+	while (clock.elapsed() < connectedAt + 500)
+		QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 	panel.findChild<QPushButton *>("Preset2Button")->setChecked(true);
 	saveBothViews(sink, panel, "connected");
 }
