@@ -272,6 +272,8 @@ void CameraSimulator::handle(const QByteArray &datagram, const sockaddr_in &from
 			replies = o.commandReplies;
 	} else {
 		replies.push_back(answerInquiry(o, visca));
+		if (replies.front().isNull())
+			return; // an inquiry overridden with no bytes goes unanswered
 	}
 	sendJunk(o, datagram, from);
 	int delayMs = 0;

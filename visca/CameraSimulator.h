@@ -62,8 +62,8 @@ public:
 		// Raw VISCA bytes (header is added) answered instead of the family's reply to an ID inquiry;
 		// lets a test make short answers or ID bytes above 0x7F.
 		std::map<IdInquiry, QByteArray> idOverride;
-		// Raw VISCA replies (header is added) to other inquiries, keyed by the inquiry's VISCA bytes: error
-		// and short answers for tests.
+		// Raw VISCA replies (header is added) to other inquiries, keyed by the inquiry's VISCA bytes; a null
+		// QByteArray leaves that inquiry unanswered.
 		std::map<QByteArray, QByteArray> inquiryOverride;
 		// VISCA replies to every command, in order (ackDelayMs before the first, completionDelayMs before
 		// each further one); empty: 90 41 FF then 90 51 FF. An empty entry goes out as a header alone.
