@@ -11,7 +11,7 @@ $SUDO apt-get install -y --no-install-recommends \
 	libobs-dev obs-studio \
 	libwebsocketpp-dev libasio-dev \
 	libgtest-dev libgmock-dev googletest libbenchmark-dev \
-	xvfb xdotool x11-utils libx11-dev imagemagick at-spi2-core \
+	xvfb xdotool x11-utils imagemagick at-spi2-core \
 	python3 python3-websocket python3-pyatspi dbus \
 	iproute2 util-linux procps psmisc \
 	fonts-liberation fonts-wqy-microhei fontconfig
