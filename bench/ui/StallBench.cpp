@@ -148,6 +148,19 @@ void report(benchmark::State &state, const StallMeter &meter)
 	state.counters["total_ms"] = meter.total;
 }
 
+// The noise floor: a connected panel and nothing happening (a busy machine shows its scheduling gaps here).
+void BM_Idle(benchmark::State &state)
+{
+	for (auto _ : state) {
+		Row row;
+		if (!row.start("127.0.6.206") || !row.connect())
+			return state.SkipWithError("no connection");
+		StallMeter meter;
+		spinUntil([] { return false; }, 2000);
+		report(state, meter);
+	}
+}
+
 void BM_PadSilent(benchmark::State &state)
 {
 	for (auto _ : state) {
@@ -247,6 +260,7 @@ void BM_Search(benchmark::State &state)
 	}
 }
 
+BENCHMARK(BM_Idle)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PadSilent)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZoomReleaseSilent)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LinkCheckSilent)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
