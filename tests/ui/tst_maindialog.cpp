@@ -179,11 +179,13 @@ void MainDialogTest::invalidAnswerLeavesControl_data()
 	for (int i = 0; i < 16; ++i) {
 		const QByteArray bytes = QByteArray::fromHex(QByteArray(inquiries[i][0]).replace(' ', ""));
 		QTest::addRow("%s, no answer", inquiries[i][1]) << bytes << i << QByteArray();
+		QTest::addRow("%s, error", inquiries[i][1]) << bytes << i << QByteArray::fromHex("906002ff");
+		QTest::addRow("%s, short", inquiries[i][1]) << bytes << i << QByteArray::fromHex("9050ff");
 	}
 }
 
-// The camera's state changes and the slot is selected again; the one inquiry that gets no valid answer leaves its
-// control at the earlier value instead of showing 0, all others show the new state.
+// The camera's state changes and the slot is selected again; the one inquiry that gets no answer, an error or a short
+// reply leaves its control at the earlier value instead of showing 0, all others show the new state.
 void MainDialogTest::invalidAnswerLeavesControl()
 {
 	QFETCH(QByteArray, inquiry);
