@@ -28,8 +28,8 @@ public:
 	// files of interrupted writes are removed.
 	static bool writeJsonFile(const QJsonObject &object, QString dir);
 
-	// Warning box that stays on top and returns at once: modal to parent's window only (none: not modal).
-	// Defined with the widgets (ui/), so the core needs no Qt Widgets.
+	// Warning box that stays on top of parent (if any), is not modal and returns at once. Defined with the widgets
+	// (ui/), so the core needs no Qt Widgets.
 	static void showWarningBox(QString text, QWidget *parent = nullptr);
 
 	// Keys of map ordered by ascending value.

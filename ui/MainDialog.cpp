@@ -700,7 +700,7 @@ void MainDialog::uncheckCameraButtons()
 
 void MainDialog::showWarning(const char *key)
 {
-	// Modal to the panel at most: OBS's main window keeps working while the box is open.
+	// Not modal: OBS's main window (the panel's parent) keeps working while the box is open.
 	Utils::showWarningBox(localeText(key), this);
 }
 

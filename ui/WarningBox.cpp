@@ -6,13 +6,12 @@
 void Utils::showWarningBox(QString text, QWidget *parent)
 {
 	auto *box = new QMessageBox(parent);
+	// Never modal, and nobody waits for it: the panel is a child of OBS's main window, so even a box modal to the
+	// panel alone would block the main window's menus.
+	box->setModal(false);
 	box->setAttribute(Qt::WA_DeleteOnClose);
 	box->setIcon(QMessageBox::Warning);
 	box->setText(text);
 	box->setWindowFlags(box->windowFlags() | Qt::WindowStaysOnTopHint);
-	// Modal to its own window at most, never to the application, and nobody waits for it in a nested loop.
-	if (parent != nullptr)
-		box->open();
-	else
-		box->show();
+	box->show();
 }

@@ -49,8 +49,8 @@ protected:
 		ASSERT_TRUE(ipEdit && nameEdit && slotBox && table);
 	}
 
-	// Fills the fields, presses Apply and returns the texts of the warning boxes shown (each closed at once); every
-	// box is modal to the dialog only.
+	// Fills the fields, presses Apply and returns the texts of the warning boxes shown (each closed at once); none
+	// is modal.
 	QStringList apply(const QString &ip, const QString &name)
 	{
 		ipEdit->setText(ip);
@@ -60,8 +60,7 @@ protected:
 		for (QMessageBox *box : dialog->findChildren<QMessageBox *>()) {
 			if (!box->isVisible())
 				continue;
-			warnings << box->text() +
-					    (box->windowModality() == Qt::WindowModal ? "" : " (not window-modal)");
+			warnings << box->text() + (box->isModal() ? " (modal)" : "");
 			box->done(0);
 		}
 		return warnings;

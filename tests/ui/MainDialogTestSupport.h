@@ -65,7 +65,7 @@ public:
 	}
 };
 
-// Closes every warning box shortly after it appears, keeping the texts; each must be modal to the panel at most.
+// Closes every warning box shortly after it appears, keeping the texts; none may be modal.
 class WarningCloser : public QObject {
 public:
 	WarningCloser()
@@ -77,8 +77,8 @@ public:
 				if (box == nullptr || !box->isVisible())
 					continue;
 				texts << box->text();
-				if (box->windowModality() == Qt::ApplicationModal)
-					texts << "application-modal";
+				if (box->isModal())
+					texts << "modal";
 				box->done(QMessageBox::Ok);
 			}
 		});
