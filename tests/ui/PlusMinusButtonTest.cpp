@@ -17,15 +17,7 @@ const int none = INT_MIN;
 struct Action {
 	QString mode, start, action, shown;
 	int emitted;
-	QString log;
 };
-
-QStringList logged;
-void collect(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-	if (type == QtDebugMsg)
-		logged << message;
-}
 
 QStringList enabledParts(ORPlusMinusButton &w)
 {
@@ -48,34 +40,24 @@ private slots:
 	void action_data()
 	{
 		QTest::addColumn<Action>("row");
-		const char *notContained = "The value is not contained in _elements.";
-		QTest::newRow("list, plus inside") << Action{"list", "1/60", "+", "1/100", 7, "key value = 7"};
-		QTest::newRow("list, plus at last")
-			<< Action{"list",  "1/100", "+",
-				  "1/100", none,    "The value is greater than or equal to the size of _elements."};
-		QTest::newRow("list, minus inside") << Action{"list", "1/60", "-", "1/30", 3, ""};
-		QTest::newRow("list, minus at first")
-			<< Action{"list", "1/30", "-", "1/30", none, "The value is littler than or equal to 0."};
-		QTest::newRow("list, plus on empty field") << Action{"list", "", "+", "", none, notContained};
-		QTest::newRow("list, minus on unknown text")
-			<< Action{"list", "1/60 ", "-", "1/60 ", none, notContained};
-		QTest::newRow("range, plus to max") << Action{"0:14", "13", "+", "14", 14, ""};
-		QTest::newRow("range, plus at max")
-			<< Action{"0:14", "14", "+", "14", none, "The value is greater than MaxValue."};
-		QTest::newRow("range, minus to min") << Action{"0:14", "1", "-", "0", 0, ""};
-		QTest::newRow("range, minus at min")
-			<< Action{"-7:7", "-7", "-", "-7", none, "The value is littler than or equal to MinValue(-7)."};
+		QTest::newRow("list, plus inside") << Action{"list", "1/60", "+", "1/100", 7};
+		QTest::newRow("list, plus at last") << Action{"list", "1/100", "+", "1/100", none};
+		QTest::newRow("list, minus inside") << Action{"list", "1/60", "-", "1/30", 3};
+		QTest::newRow("list, minus at first") << Action{"list", "1/30", "-", "1/30", none};
+		QTest::newRow("list, plus on empty field") << Action{"list", "", "+", "", none};
+		QTest::newRow("list, minus on unknown text") << Action{"list", "1/60 ", "-", "1/60 ", none};
+		QTest::newRow("range, plus at max") << Action{"0:14", "14", "+", "14", none};
+		QTest::newRow("range, minus to min") << Action{"-7:7", "-6", "-", "-7", -7};
+		QTest::newRow("range, minus at min") << Action{"-7:7", "-7", "-", "-7", none};
 		// A field outside the range (empty reads as 0) steps onto the nearest bound, never outside it.
-		QTest::newRow("range, plus from below") << Action{"5:10", "", "+", "5", 5, ""};
-		QTest::newRow("range, minus from above") << Action{"5:10", "12", "-", "10", 10, ""};
+		QTest::newRow("range, plus from below") << Action{"5:10", "", "+", "5", 5};
+		QTest::newRow("range, minus from above") << Action{"5:10", "12", "-", "10", 10};
 		// setValue only shows a value (or refuses it) and never emits.
-		const QString outOfRange = "\nThe value is not in the range(MaxValue and MinValue)";
-		QTest::newRow("set, range inside") << Action{"0:14", "x", "14", "14", none, "value == 14"};
-		QTest::newRow("set, range above") << Action{"0:14", "x", "15", "x", none, "value == 15" + outOfRange};
-		QTest::newRow("set, range below") << Action{"0:14", "x", "-1", "x", none, "value == -1" + outOfRange};
-		QTest::newRow("set, list known code") << Action{"list", "x", "3", "1/30", none, ""};
-		QTest::newRow("set, list unknown code")
-			<< Action{"list", "x", "4", "x", none, "The value cant' be set."};
+		QTest::newRow("set, range inside") << Action{"0:14", "x", "14", "14", none};
+		QTest::newRow("set, range above") << Action{"0:14", "x", "15", "x", none};
+		QTest::newRow("set, range below") << Action{"0:14", "x", "-1", "x", none};
+		QTest::newRow("set, list known code") << Action{"list", "x", "3", "1/30", none};
+		QTest::newRow("set, list unknown code") << Action{"list", "x", "4", "x", none};
 	}
 	void action()
 	{
@@ -88,8 +70,6 @@ private slots:
 		auto *field = w.findChild<QLineEdit *>("InputEdit");
 		field->setText(row.start);
 		QSignalSpy spy(&w, &ORPlusMinusButton::valueChanged);
-		logged.clear();
-		qInstallMessageHandler(collect);
 		const bool step = row.action == "+" || row.action == "-";
 		bool accepted = true;
 		if (step)
@@ -97,9 +77,7 @@ private slots:
 					  Qt::LeftButton);
 		else
 			accepted = w.setValue(row.action.toInt());
-		qInstallMessageHandler(nullptr);
 
-		QCOMPARE(logged.join('\n'), row.log);
 		QCOMPARE(field->text(), row.shown);
 		QCOMPARE(accepted, step || row.shown != row.start);
 		QCOMPARE(spy.count(), row.emitted == none ? 0 : 1);

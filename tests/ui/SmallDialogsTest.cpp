@@ -1,8 +1,6 @@
-#include "AboutDialog.h"
 #include "settings/Utils.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
@@ -12,25 +10,6 @@ class SmallDialogsTest : public QObject {
 	Q_OBJECT
 
 private slots:
-	void about_data()
-	{
-		QTest::addColumn<QSize>("requested");
-		QTest::addColumn<QSize>("expected");
-		QTest::newRow("as built") << QSize(675, 193) << QSize(675, 193);
-		QTest::newRow("wider and taller") << QSize(1000, 400) << QSize(675, 195);
-		QTest::newRow("narrower and lower") << QSize(300, 100) << QSize(675, 193);
-	}
-	void about()
-	{
-		QFETCH(QSize, requested);
-		QFETCH(QSize, expected);
-		AboutDialog dialog;
-		dialog.show();
-		dialog.resize(requested);
-		QCOMPARE(dialog.size(), expected);
-		QCOMPARE(dialog.findChild<QLabel *>("VersionLabel")->text(), QString("V1.0.1"));
-	}
-
 	// The box returns at once and blocks nothing: the panel's parent is OBS's main window.
 	void warningBox()
 	{

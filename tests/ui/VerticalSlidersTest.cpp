@@ -8,25 +8,7 @@
 
 namespace {
 
-// Both widgets share their button and slider behaviour; these run the same checks on either.
-template <class Widget>
-void checkPress(const QString &prefix, int plusType, int minusType)
-{
-	Widget w;
-	QSignalSpy started(&w, &Widget::started);
-	QSignalSpy stopped(&w, &Widget::stopped);
-	for (const char *name : {"PlusButton", "MinusButton"}) {
-		auto *button = w.template findChild<QPushButton *>(prefix + name);
-		QTest::mousePress(button, Qt::LeftButton);
-		QCOMPARE(stopped.count(), started.count() - 1);
-		QTest::mouseRelease(button, Qt::LeftButton);
-		QCOMPARE(stopped.count(), started.count());
-	}
-	QCOMPARE(started.count(), 2);
-	QCOMPARE(started.at(0).at(0).toInt(), plusType);
-	QCOMPARE(started.at(1).at(0).toInt(), minusType);
-}
-
+// Both widgets share their slider behaviour (their buttons are driven in the panel test).
 template <class Widget>
 void checkValue(const char *sliderName, int min, int max, int value, int shown, bool emits)
 {
@@ -59,13 +41,6 @@ class VerticalSlidersTest : public QObject {
 	Q_OBJECT
 
 private slots:
-	void pressAndRelease()
-	{
-		checkPress<ORZoomVerticalSlider>("Zoom", ZoomPlus, ZoomMinus);
-		if (!QTest::currentTestFailed())
-			checkPress<ORFocusVerticalSlider>("Focus", FocusPlus, FocusMinus);
-	}
-
 	void sliderValue_data()
 	{
 		for (const char *column : {"min", "max", "value", "shown"})
