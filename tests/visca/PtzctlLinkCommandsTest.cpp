@@ -1,4 +1,5 @@
-// ptzctl send and its usage errors, run as the built program (ptzctl simulate serves the discovery and OBS tests).
+// ptzctl send and identify and their usage errors, run as the built program (ptzctl simulate serves the discovery
+// and OBS tests).
 #include "LinkTestSupport.h"
 
 #include <QProcess>
@@ -69,6 +70,21 @@ INSTANTIATE_TEST_SUITE_P(
 		SendCase{nullptr, true, "moveUp getGain isAutoFocus", "false no answer no answer ", 1,
 			 "81 09 04 38 FF"}));
 
+// The name as the model list writes it (a leading blank kept); exit code 1 when nothing answers.
+TEST(PtzctlIdentify, PrintsTheNameOrFails)
+{
+	for (const bool silent : {false, true}) {
+		auto camera = startCamera(sendAddress, [silent](O &o) {
+			o.model = " ZR-318-30X";
+			o.silent = silent;
+		});
+		const ProcessResult run =
+			ptzctl({"identify", "--port", QString::number(camera->boundPort()), sendAddress});
+		EXPECT_EQ(run.exitCode, silent ? 1 : 0) << run.err.toStdString();
+		EXPECT_EQ(run.out, silent ? "" : " ZR-318-30X ");
+	}
+}
+
 // Usage errors: exit code 2, a message naming the sub-command, nothing sent.
 class PtzctlUsage : public ::testing::TestWithParam<const char *> {};
 
@@ -88,7 +104,8 @@ INSTANTIATE_TEST_SUITE_P(Errors, PtzctlUsage,
 					   "send --port PORT 127.0.1.60 moveUp setPanSpeed 0x10",
 					   "send --port PORT 127.0.1.60 moveUp setPanLeftLimit -30 -1 0",
 					   "send --port PORT 127.0.1.300 moveUp", "send --port 0 127.0.1.60 moveUp",
-					   "send", "simulate --model QK-NOPE --bind 127.0.1.62",
+					   "send", "identify 127.0.1.60 127.0.1.61", "identify 127.0.1.60 --port 70000",
+					   "simulate --model QK-NOPE --bind 127.0.1.62",
 					   "simulate --model QK-H57P --ack-delay soon"));
 
 } // namespace
