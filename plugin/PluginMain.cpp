@@ -7,14 +7,16 @@
 #include "bridge/ViscaTransfer.h"
 #include "plugin/ModuleText.h"
 
+#include "plugin/PanelDock.h"
 #include "ui/MainDialog.h"
 
 namespace {
 
 obs_module_t *moduleHandle = nullptr;
 
-// Owned by the OBS main window; Qt deletes it with the window at shutdown.
+// Owned by the OBS main window (through the dock); Qt deletes both with the window at shutdown.
 MainDialog *panel = nullptr;
+PanelDock *panelDock = nullptr;
 
 // The bridge's lines belong in OBS's log file, where users and support look, not on standard output.
 void logBridgeLine(ViscaTransfer::LogLevel level, const QString &line)
@@ -65,12 +67,9 @@ MODULE_EXPORT bool obs_module_load(void)
 	obs_frontend_push_ui_translation(obs_module_get_string);
 	panel = new MainDialog(mainWindow);
 	obs_frontend_pop_ui_translation();
+	panelDock = new PanelDock(mainWindow, panel, QString::fromUtf8(obs_module_text("CameraControlDock")));
 
-	QObject::connect(action, &QAction::triggered, [] {
-		panel->activateWindow();
-		panel->show();
-		panel->raise();
-	});
+	QObject::connect(action, &QAction::triggered, [] { panelDock->present(); });
 	return true;
 }
 

@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Runs Debian's OBS with the camera control module in a throwaway configuration.
+"""Runs OBS with the camera control module in a throwaway configuration.
 
 Shared by scripts/demo.sh, the end-to-end test and the measurements. Everything lives in one
 temporary folder (OBS configuration, the module's settings file, logs); OBS runs on its own
@@ -17,6 +17,8 @@ import time
 
 MODULE = "OBS-BrenmoorCameraControlPlugin"
 PANEL_TITLE = "OBS - Brenmoor Camera Control Plugin"
+# The title of the dock that holds the panel (English locale text of "CameraControlDock").
+DOCK_TITLE = "Camera Control"
 SETTINGS_FILE = "BrenmoorOBSPlugin.json"
 # OBS names its Qt application "obs" and sets no organisation, so Qt's AppLocalDataLocation is
 # $XDG_DATA_HOME/obs.
@@ -103,8 +105,9 @@ class Simulator:
 
 class ObsSession:
     def __init__(self, workdir, module_so=None, data_dir=None, display=None, geometry="1600x1000x24", language=None,
-                 panel_title=PANEL_TITLE):
+                 panel_title=PANEL_TITLE, dock_title=DOCK_TITLE):
         self.work = pathlib.Path(workdir)
+        self.dock_title = dock_title
         self.language = language  # OBS's own language setting, None for its default (English)
         self.panel_title = panel_title
         self.cfg = self.work / "config"
@@ -120,6 +123,9 @@ class ObsSession:
         self.env = None
         self.started_at = None
         self.a11y_bus = None
+        # Debian's OBS from PATH, or an unpacked OBS (bin/obs, lib/) named by PTZ_OBS_ROOT, run with its own
+        # libraries first.
+        self.obs_root = os.environ.get("PTZ_OBS_ROOT")
 
     # --- configuration -------------------------------------------------------------------
 
@@ -164,7 +170,7 @@ class ObsSession:
         need("Xvfb")
         read_fd, write_fd = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", self.geometry, "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", self.geometry, "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         number = b""
@@ -225,7 +231,15 @@ class ObsSession:
             "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
             "LIBGL_ALWAYS_SOFTWARE": "1",
         })
+        if self.obs_root:
+            env["LD_LIBRARY_PATH"] = os.path.join(self.obs_root, "lib")
         return env
+
+    def obs_command(self):
+        if self.obs_root:
+            return [os.path.join(self.obs_root, "bin", "obs"), "--multi", "--disable-shutdown-check"]
+        need("obs")
+        return ["obs", "--multi"]
 
     def start_obs(self, accessibility=True, wait=True, attempts=2):
         """Starts OBS and waits for its main window.
@@ -233,7 +247,7 @@ class ObsSession:
         The accessibility bus is started only once OBS is up: Qt then registers the application
         when it sees the bus appear, while OBS's user-interface thread is idle. Registering during
         OBS's busy start-up often failed for good on a loaded machine (the registry gave up on it)."""
-        need("obs")
+        command = self.obs_command()
         self.start_display()
         self.env = self.base_env()
         for attempt in range(attempts):
@@ -241,7 +255,7 @@ class ObsSession:
                 self.stop_accessibility()
             self.started_at = time.monotonic()
             with open(self.obs_output, "wb") as out:
-                self.obs = subprocess.Popen(["obs", "--multi"], env=self.env, stdout=out, stderr=subprocess.STDOUT,
+                self.obs = subprocess.Popen(command, env=self.env, stdout=out, stderr=subprocess.STDOUT,
                                             cwd=str(self.home))
             if not wait:
                 return self
@@ -307,7 +321,28 @@ class ObsSession:
         return wins[0] if wins else None
 
     def panel_windows(self):
-        return self.windows("^" + re.escape(self.panel_title) + "$")
+        """The floating dock's window (none while the dock is docked or hidden). A docked dock may keep its X
+        window as a child of the main window's; only a top-level one counts."""
+        return [w for w in self.windows("^" + re.escape(self.dock_title) + "$") if self.toplevel(w)]
+
+    def toplevel(self, window):
+        out = subprocess.run(["xwininfo", "-tree", "-id", str(window)], env=self.env, capture_output=True,
+                             text=True).stdout
+        parent = re.search(r"Parent window id: \S+ (.*)", out)
+        return bool(parent) and "(the root window)" in parent.group(1)
+
+    def window_rect(self, window):
+        """x, y, width, height of a window."""
+        text = self.xdotool("getwindowgeometry", window)
+        x, y = map(int, re.search(r"Position: (-?\d+),(-?\d+)", text).groups())
+        w, h = map(int, re.search(r"Geometry: (\d+)x(\d+)", text).groups())
+        return x, y, w, h
+
+    def init_module_ms(self, module):
+        """obs_init_module's time for one module from the profiler's report (printed at exit), or None."""
+        m = re.search(r"obs_init_module\(" + re.escape(module) + r"\.so\): ([\d.]+)\s*ms",
+                      self.output_text() + self.log_text())
+        return float(m.group(1)) if m else None
 
     def focus(self, window):
         self.xdotool("windowfocus", "--sync", window, check=False)

@@ -2,9 +2,18 @@
 # Runs the end-to-end test in a private network namespace with its own D-Bus session.
 # Anything missing is a failure, never a skip.
 set -uo pipefail
+# usage: run-e2e.sh [--obs-tarball OBS.tar.xz] MODULE.so DATA_DIR PTZCTL
+# Without --obs-tarball the test runs in the installed OBS; with it, in that OBS unpacked to a temporary folder.
 here=$(cd "$(dirname "$0")" && pwd)
+tarball=""
+if [ "${1:-}" = --obs-tarball ]; then
+	tarball=$2
+	shift 2
+fi
 missing=()
-for tool in obs Xvfb xdotool xwininfo unshare ip dbus-run-session dbus-send; do
+tools=(Xvfb xdotool xwininfo unshare ip dbus-run-session dbus-send)
+if [ -z "$tarball" ]; then tools+=(obs); else tools+=(tar xz); fi
+for tool in "${tools[@]}"; do
 	command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
 done
 [ -x /usr/libexec/at-spi-bus-launcher ] || missing+=("at-spi2-core")
@@ -22,6 +31,19 @@ work=$(mktemp -d /tmp/ptz-e2e.XXXXXX)
 # A private runtime folder keeps the accessibility bus socket away from any other session.
 mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR=$work/runtime
+if [ -n "$tarball" ]; then
+	mkdir "$work/host"
+	if ! tar -xJf "$tarball" -C "$work/host"; then
+		echo "FAIL: cannot unpack $tarball" >&2
+		exit 1
+	fi
+	obs=$(find "$work/host" -path '*/bin/obs' -type f | head -n 1)
+	if [ -z "$obs" ]; then
+		echo "FAIL: no bin/obs in $tarball" >&2
+		exit 1
+	fi
+	export PTZ_OBS_ROOT=$(dirname "$(dirname "$obs")")
+fi
 # PTZ_E2E_SCRIPT picks another script of this folder (same arguments).
 unshare -n -- dbus-run-session -- /usr/bin/python3 "$here/${PTZ_E2E_SCRIPT:-test_obs_e2e.py}" "$@" "$work/run"
 status=$?

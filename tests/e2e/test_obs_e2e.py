@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""The module in Debian's OBS, checked from outside.
+"""The module in OBS (Debian's OBS 29, or the OBS that PTZ_OBS_ROOT names), checked from outside.
 
 Runs inside a private network namespace (run-e2e.sh makes it) on its own Xvfb display with
 simulated cameras on loopback, and drives OBS with xdotool, reading widgets and menus from the
@@ -19,6 +19,8 @@ import time
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "scripts"))
 from obs_harness import (MODULE, PANEL_TITLE, Accessibility, HarnessError, ObsSession, Simulator,  # noqa: E402
                          bring_up_loopback, wait_for)
+
+SIMPLE_VIEW = (425, 692)
 
 CAM1 = ("QK-H57P", "127.0.7.11", "E2E H57P")
 CAM2 = ("QK-H32P", "127.0.7.12", "E2E H32P")
@@ -77,6 +79,131 @@ def longest_answer(a11y, node, seconds, until=None):
     return longest, until is None
 
 
+def inside(rect, outer, slack=0):
+    x, y, w, h = rect
+    ox, oy, ow, oh = outer
+    return x >= ox - slack and y >= oy - slack and x + w <= ox + ow + slack and y + h <= oy + oh + slack
+
+
+def float_button(session, a11y):
+    """The title-bar button of the panel's dock that floats or docks it."""
+    panel = a11y.panel()
+    if panel is None:
+        return None
+    px, py, pw, _ = a11y.extents(panel)
+    for button in a11y.find(role="push button", name="Float"):
+        bx, by, bw, bh = a11y.extents(button)
+        # The dock's title bar lies just above its content, within its width.
+        if a11y.showing(button) and py - 60 <= by < py and px - 20 <= bx <= px + max(pw, 900):
+            return button
+    return None
+
+
+def toggle_floating(session, a11y):
+    button = float_button(session, a11y)
+    if button is None:
+        return False
+    session.click(*a11y.center(button))
+    time.sleep(0.8)
+    return True
+
+
+def choose_view(session, a11y, entry):
+    """View button, then its first (simple) or second (advanced) entry."""
+    panel = a11y.panel()
+    view = [b for b in a11y.find(role="push button", name="View", root=panel) if a11y.showing(b)]
+    if not view:
+        return False
+    session.click(*a11y.center(view[0]))
+    time.sleep(0.4)
+    session.key(*(["Down"] * entry), "Return")
+    time.sleep(0.8)
+    return True
+
+
+def report_startup(session):
+    ours = session.init_module_ms(MODULE)
+    tools = session.init_module_ms("frontend-tools")
+    print(f"MEASURE obs_init_module {MODULE} {ours} ms, frontend-tools {tools} ms", flush=True)
+
+
+def share_of_panel_colour(session, rect, name):
+    """Share of the panel's background colour in a screen rectangle (from a screenshot)."""
+    shot = session.work / f"{name}.png"
+    session.screenshot(shot)
+    x, y, w, h = rect
+    out = subprocess.run(["convert", str(shot), "-crop", f"{w}x{h}+{x}+{y}", "+repage", "-fuzz", "3%", "-fill",
+                          "white", "-opaque", "#474747", "-fill", "black", "+opaque", "white", "-format",
+                          "%[fx:mean]", "info:"], capture_output=True, text=True)
+    return float(out.stdout) if out.returncode == 0 and out.stdout else 0.0
+
+
+def dock_checks(session, a11y):
+    """The views in the floating and the docked dock. Returns where the docked panel and its float button are."""
+    # Room beside the preview for the advanced view (Xvfb has no window manager to maximise it).
+    session.xdotool("windowsize", session.main_window(), 1560, 960)
+    time.sleep(0.8)
+    main_rect = session.window_rect(session.main_window())
+    check("The advanced view widens the floating dock",
+          choose_view(session, a11y, 2) and session.window_rect(session.panel_windows()[0])[2] >= 880,
+          session.panel_windows() and session.window_rect(session.panel_windows()[0]))
+    choose_view(session, a11y, 1)
+    check("The simple view narrows the floating dock again", session.window_rect(session.panel_windows()[0])[2] < 500,
+          session.window_rect(session.panel_windows()[0]))
+
+    docked = toggle_floating(session, a11y) and wait_for(lambda: not session.panel_windows(), 3, 0.1)
+    panel = a11y.panel()
+    rect = a11y.extents(panel) if panel is not None else None
+    check("The dock docks into the main window",
+          docked and rect is not None and a11y.showing(panel) and inside(rect, main_rect, 2),
+          (session.panel_windows(), rect))
+    # Both relative to the main window, which OBS may put elsewhere after a restart.
+    button = float_button(session, a11y)
+    where = a11y.center(button) if button is not None else None
+    where = where and (where[0] - main_rect[0], where[1] - main_rect[1])
+    rect = rect and (rect[0] - main_rect[0], rect[1] - main_rect[1], rect[2], rect[3])
+    choose_view(session, a11y, 2)
+    panel = a11y.panel()
+    wide = a11y.extents(panel) if panel is not None else None
+    check("The advanced view widens the docked panel within the main window",
+          wide is not None and wide[2] == 880 and inside(wide, main_rect, 2), wide)
+    choose_view(session, a11y, 1)
+    time.sleep(0.5)
+    return rect, where
+
+
+def restart_checks(session, docked_rect, float_at):
+    """OBS restores the dock as it was left: docked, then floating at its place. Read from the screen only."""
+    session.start_obs(accessibility=False)
+    time.sleep(2)
+    mx, my = session.window_rect(session.main_window())[:2]
+    docked_rect = docked_rect and (docked_rect[0] + mx, docked_rect[1] + my, docked_rect[2], docked_rect[3])
+    shown = docked_rect is not None and share_of_panel_colour(session, docked_rect, "restored-docked") > 0.3
+    check("After a restart OBS shows the dock docked, as it was left", shown and not session.panel_windows(),
+          (docked_rect, session.panel_windows()))
+    floated = None
+    if float_at:
+        session.click(float_at[0] + mx, float_at[1] + my)
+        floated = wait_for(session.panel_windows, 3, 0.1)
+    if floated:
+        session.xdotool("windowmove", floated[0], 140, 160)
+        time.sleep(0.5)
+        floated = session.window_rect(floated[0])
+    check("The float button floats the docked dock", bool(floated), floated)
+    session.quit_obs(timeout=10)
+    report_startup(session)
+    session.stop_obs()
+
+    session.start_obs(accessibility=False)
+    again = wait_for(session.panel_windows, 10, 0.2)
+    where = session.window_rect(again[0]) if again else None
+    check("After a restart OBS shows the floating dock where it was left",
+          where is not None and bool(floated) and abs(where[0] - floated[0]) <= 2 and
+          abs(where[1] - floated[1]) <= 2 and where[2:] == floated[2:], (where, floated))
+    session.quit_obs(timeout=10)
+    report_startup(session)
+
+
 def bridge_round_trip(address):
     import websocket  # python3-websocket
 
@@ -126,8 +253,16 @@ def main():
         check("Tools menu holds the module's entry", PANEL_TITLE in tools, tools)
 
         panels = session.open_panel(a11y)
-        check("Tools entry shows the panel", len(panels) == 1, panels)
+        check("Tools entry shows the panel in a floating dock", len(panels) == 1, panels)
         first = panels[0] if panels else None
+        if first:
+            x, y, w, h = session.window_rect(first)
+            mx, my, mw, mh = session.window_rect(session.main_window())
+            centred = abs((x + w // 2) - (mx + mw // 2)) <= 40 and abs((y + h // 2) - (my + mh // 2)) <= 40
+            panel = wait_for(a11y.panel, 5, 0.2)
+            sized = panel is not None and tuple(a11y.extents(panel)[2:]) == SIMPLE_VIEW and w - SIMPLE_VIEW[0] < 20
+            check("First start floats the dock over the main window at the simple view's size", centred and sized,
+                  ((x, y, w, h), (mx, my, mw, mh), panel and a11y.extents(panel)))
         session.open_tools_entry(a11y)
         time.sleep(0.5)
         check("Choosing the entry again shows the same panel", session.panel_windows() == panels,
@@ -144,8 +279,7 @@ def main():
                   below and stacking_top(session) == first, (below, stacking_top(session), first, main_window))
             for _ in range(3):
                 # A click on the panel's background gives it the keyboard.
-                geometry = session.xdotool("getwindowgeometry", first)
-                x, y = map(int, re.search(r"Position: (\d+),(\d+)", geometry).groups())
+                x, y = a11y.extents(a11y.panel())[:2]
                 session.click(x + 8, y + 8)
                 session.key("Escape", window=first)
                 if wait_for(lambda: not session.panel_windows(), 2, 0.1):
@@ -221,6 +355,8 @@ def main():
         ok = bool(replies) and all(r.get("ip") == CAM2[1] and r.get("port") == 52381 and r.get("data") for r in replies)
         check("Bridge returns the camera's answers", ok, replies)
 
+        docked_rect, float_at = dock_checks(session, a11y)
+
         errors = [line for line in (session.log_text() + session.output_text()).splitlines()
                   if MODULE_TROUBLE.search(line)]
         check("No warnings or errors from the module", not errors, errors[:5])
@@ -240,6 +376,8 @@ def main():
             tagged = [line for line in (session.log_text() + session.output_text()).splitlines()
                       if re.search(r"\[(fail|error)\]", line)]
             check("A normal quit logs no failure lines", not tagged, tagged[:5])
+            report_startup(session)
+            restart_checks(session, docked_rect, float_at)
     except HarnessError as error:
         check("harness", False, str(error))
     finally:

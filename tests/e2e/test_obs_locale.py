@@ -40,7 +40,8 @@ def main():
     german = texts(pathlib.Path(data_dir) / "locale" / f"{LANGUAGE}.ini")
     english = texts(pathlib.Path(data_dir) / "locale" / "en-US.ini")
     session = ObsSession(pathlib.Path(workdir) / "obs", module_so, data_dir, language=LANGUAGE,
-                         panel_title=german["PluginTitle"])
+                         panel_title=german["PluginTitle"],
+                         dock_title=german.get("CameraControlDock", english["CameraControlDock"]))
     try:
         session.prepare(settings={})
         session.start_obs()
