@@ -44,8 +44,7 @@ if [ -n "$tarball" ]; then
 	fi
 	export PTZ_OBS_ROOT=$(dirname "$(dirname "$obs")")
 fi
-# PTZ_E2E_SCRIPT picks another script of this folder (same arguments).
-unshare -n -- dbus-run-session -- /usr/bin/python3 "$here/${PTZ_E2E_SCRIPT:-test_obs_e2e.py}" "$@" "$work/run"
+unshare -n -- dbus-run-session -- /usr/bin/python3 "$here/test_obs_e2e.py" "$@" "$work/run"
 status=$?
 if [ $status -ne 0 ]; then
 	echo "kept for inspection: $work" >&2

@@ -26,7 +26,6 @@ CAM1 = ("QK-H57P", "127.0.7.11", "E2E H57P")
 CAM2 = ("QK-H32P", "127.0.7.12", "E2E H32P")
 MOVE_UP = re.compile(r"^81 01 06 01 [0-9a-f]{2} [0-9a-f]{2} 03 01 ff$")
 PAN_TILT_STOP = re.compile(r"^81 01 06 01 [0-9a-f]{2} [0-9a-f]{2} 03 03 ff$")
-ADDRESS_SET = "88 30 01 ff"
 # Messages the module writes when something is wrong (its own diagnostics and OBS's about it).
 MODULE_TROUBLE = re.compile(r"Failed to get base\.ini path|Failed to open basic\.ini|It's failed|Catch Error|"
                             r"Data is empty|ViscaTransfer: Error|check count number Error|"
@@ -247,8 +246,6 @@ def main():
         a11y = Accessibility(session.display)
         wait_for(a11y.app, 10, 0.2)
 
-        check("OBS lists the module among loaded modules", f"{MODULE}.so" in session.loaded_modules(),
-              session.loaded_modules())
         tools = a11y.menu_items("Tools")
         check("Tools menu holds the module's entry", PANEL_TITLE in tools, tools)
 
@@ -310,9 +307,6 @@ def main():
         connect_seconds = time.monotonic() - clicked
         check("Clicking the slot connects the camera and enables the pad", enabled)
         print(f"MEASURE click-to-enabled {connect_seconds:.3f} s")
-        got = cam1.received()[start:]
-        check("Camera received identification probes", any(p.startswith("81 09") for p in got), got[:6])
-        check("Camera received the address set", ADDRESS_SET in got, got[:6])
 
         start = len(cam1.received())
         x, y = a11y.center(up_button)
