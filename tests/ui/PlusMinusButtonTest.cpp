@@ -71,15 +71,13 @@ private slots:
 		field->setText(row.start);
 		QSignalSpy spy(&w, &ORPlusMinusButton::valueChanged);
 		const bool step = row.action == "+" || row.action == "-";
-		bool accepted = true;
 		if (step)
 			QTest::mouseClick(w.findChild<QPushButton *>(row.action == "+" ? "PlusButton" : "MinusButton"),
 					  Qt::LeftButton);
 		else
-			accepted = w.setValue(row.action.toInt());
+			QCOMPARE(w.setValue(row.action.toInt()), row.shown != row.start);
 
 		QCOMPARE(field->text(), row.shown);
-		QCOMPARE(accepted, step || row.shown != row.start);
 		QCOMPARE(spy.count(), row.emitted == none ? 0 : 1);
 		if (row.emitted != none) {
 			QCOMPARE(spy.at(0).at(0).toInt(), row.emitted);
@@ -105,9 +103,6 @@ private slots:
 
 		ORPlusMinusButton w;
 		QCOMPARE(enabledParts(w), buttons);
-		// Holding a button steps repeatedly.
-		for (auto *button : w.findChildren<QPushButton *>())
-			QVERIFY(button->autoRepeat());
 		w.setRange(min, max);
 		QCOMPARE(enabledParts(w), min != max ? all : QStringList());
 		w.setStepEnabled(stepEnabled);

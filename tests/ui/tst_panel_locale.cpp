@@ -48,8 +48,6 @@ QStringList clipped(QWidget *window)
 	const auto check = [&](const QWidget *owner, const QString &shown, int room) {
 		const int needed = QFontMetrics(owner->font()).horizontalAdvance(shown);
 		const bool elided = shown.endsWith(QChar(0x2026)) && !owner->toolTip().isEmpty();
-		if (elided)
-			qInfo("elided: %s (%s)", qPrintable(shown), qPrintable(owner->toolTip()));
 		if (!shown.isEmpty() && owner->isVisibleTo(window) && needed > room && !elided)
 			out << QString("%1 '%2' needs %3 px, has %4")
 					.arg(owner->objectName(), shown)
@@ -114,6 +112,7 @@ void PanelLocaleTest::panel()
 	QVERIFY2(advanced, "no View entry with the locale's text");
 	advanced->trigger();
 	QTest::qWait(50);
+	QVERIFY(rig.child<QWidget>("AdvanceFrame")->isVisible());
 
 	// Form texts (through the translator), code texts and model tables all come from the locale.
 	QCOMPARE(rig.child<QGroupBox>("ExposureBox")->title(), text("Exposure"));
@@ -122,6 +121,8 @@ void PanelLocaleTest::panel()
 	QVERIFY(rig.child<QComboBox>("AWBModeBox")->findText(text("OnePush")) >= 0);
 	const QStringList tooWide = clipped(&rig.panel);
 	QVERIFY2(tooWide.isEmpty(), qPrintable(tooWide.join("; ")));
+	rig.panel.action(text("SimpleMode"))->trigger();
+	QVERIFY(!rig.child<QWidget>("AdvanceFrame")->isVisible());
 }
 
 void PanelLocaleTest::dialogs()
