@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <tuple>
+
 namespace {
 
 // In the order setLimits takes them.
@@ -41,31 +43,22 @@ class PanTiltLimitDialogTest : public QObject {
 	Q_OBJECT
 
 private slots:
-	void switches_data()
-	{
-		QTest::addColumn<QString>("button");
-		QTest::addColumn<int>("type");
-		QTest::addColumn<bool>("controlsFields");
-		QTest::newRow("limit") << "PanTiltLimitButton" << int(PanTiltLimit) << true;
-		QTest::newRow("speed compensation") << "PTZSpeedCompButton" << int(PTZSpeedComp) << false;
-	}
+	// Each switch sends on and off; only the limit switch opens the four fields.
 	void switches()
 	{
-		QFETCH(QString, button);
-		QFETCH(int, type);
-		QFETCH(bool, controlsFields);
-
-		PanTiltLimitSettingDialog dialog;
-		auto *toggle = dialog.findChild<QPushButton *>(button);
-		QVERIFY(!toggle->isChecked());
-		QCOMPARE(enabledEdits(dialog), 0);
-		QSignalSpy spy(&dialog, &PanTiltLimitSettingDialog::triggered);
-
-		QTest::mouseClick(toggle, Qt::LeftButton);
-		QCOMPARE(enabledEdits(dialog), controlsFields ? 4 : 0);
-		QTest::mouseClick(toggle, Qt::LeftButton);
-		QCOMPARE(enabledEdits(dialog), 0);
-		QCOMPARE(sent(spy), QString("%1=1 %1=0").arg(type));
+		for (const auto &[button, type, fields] : {std::tuple{"PanTiltLimitButton", PanTiltLimit, 4},
+							   std::tuple{"PTZSpeedCompButton", PTZSpeedComp, 0}}) {
+			PanTiltLimitSettingDialog dialog;
+			auto *toggle = dialog.findChild<QPushButton *>(button);
+			QVERIFY(!toggle->isChecked());
+			QCOMPARE(enabledEdits(dialog), 0);
+			QSignalSpy spy(&dialog, &PanTiltLimitSettingDialog::triggered);
+			QTest::mouseClick(toggle, Qt::LeftButton);
+			QCOMPARE(enabledEdits(dialog), fields);
+			QTest::mouseClick(toggle, Qt::LeftButton);
+			QCOMPARE(enabledEdits(dialog), 0);
+			QCOMPARE(sent(spy), QString("%1=1 %1=0").arg(int(type)));
+		}
 	}
 
 	// The validators refuse the keystroke that would leave the range; Return sends what the field shows.

@@ -13,7 +13,18 @@
 namespace {
 enum Outcome { Connected, Failed, Dropped };
 const QString otherIp = "127.0.6.23";
+
+struct Selection {
+	QString model; // empty: nothing at the address; "silent": a camera that never answers
+	QString ip;    // empty: the slot has no IP key
+	int slot;
+	int before;         // slot connected to another camera first; 0: none
+	QStringList stored; // pan, tilt, zoom, focus; empty: none stored, defaults shown
+	Outcome outcome;
+};
 } // namespace
+
+Q_DECLARE_METATYPE(Selection)
 
 class MainDialogTest : public QObject {
 	Q_OBJECT
@@ -33,34 +44,22 @@ private slots:
 
 void MainDialogTest::selectSlot_data()
 {
-	QTest::addColumn<QString>("model"); // empty: nothing at the address; "silent": a camera that never answers
-	QTest::addColumn<QString>("ip");    // empty: the slot has no IP key
-	QTest::addColumn<int>("slot");
-	QTest::addColumn<int>("before");         // slot connected to another camera first; 0: none
-	QTest::addColumn<QStringList>("stored"); // pan, tilt, zoom, focus; empty: none stored, defaults shown
-	QTest::addColumn<int>("outcome");
-
-	const QStringList none;
-	QTest::newRow("H57P, defaults") << "QK-H57P" << QString("127.0.6.10") << 1 << 0 << none << int(Connected);
-	QTest::newRow("WD909P, stored") << "QK-WD909P" << QString("127.0.6.11") << 4 << 0
-					<< QStringList{"4", "5", "6", "2"} << int(Connected);
+	QTest::addColumn<Selection>("row");
+	QTest::newRow("H57P, defaults") << Selection{"QK-H57P", "127.0.6.10", 1, 0, {}, Connected};
+	QTest::newRow("WD909P, stored") << Selection{"QK-WD909P", "127.0.6.11", 4, 0, {"4", "5", "6", "2"}, Connected};
 	QTest::newRow("H32P, stored, while another slot is connected")
-		<< "QK-H32P" << QString("127.0.6.13") << 8 << 2 << QStringList{"1", "2", "3", "4"} << int(Connected);
-	QTest::newRow("no IP key") << QString() << QString() << 3 << 0 << none << int(Failed);
-	QTest::newRow("no IP key, other slot connected") << QString() << QString() << 3 << 2 << none << int(Failed);
-	QTest::newRow("silent camera") << "silent" << QString("127.0.6.20") << 3 << 0 << none << int(Failed);
-	QTest::newRow("nothing at the address") << QString() << QString("127.0.6.22") << 3 << 0 << none << int(Failed);
-	QTest::newRow("the connected slot clicked again") << QString() << otherIp << 2 << 2 << none << int(Dropped);
+		<< Selection{"QK-H32P", "127.0.6.13", 8, 2, {"1", "2", "3", "4"}, Connected};
+	QTest::newRow("no IP key") << Selection{"", "", 3, 0, {}, Failed};
+	QTest::newRow("no IP key, other slot connected") << Selection{"", "", 3, 2, {}, Failed};
+	QTest::newRow("silent camera") << Selection{"silent", "127.0.6.20", 3, 0, {}, Failed};
+	QTest::newRow("nothing at the address") << Selection{"", "127.0.6.22", 3, 0, {}, Failed};
+	QTest::newRow("the connected slot clicked again") << Selection{"", otherIp, 2, 2, {}, Dropped};
 }
 
 void MainDialogTest::selectSlot()
 {
-	QFETCH(QString, model);
-	QFETCH(QString, ip);
-	QFETCH(int, slot);
-	QFETCH(int, before);
-	QFETCH(QStringList, stored);
-	QFETCH(int, outcome);
+	QFETCH(Selection, row);
+	const auto &[model, ip, slot, before, stored, outcome] = row;
 	std::unique_ptr<CameraSimulator> camera;
 	if (!model.isEmpty())
 		QVERIFY((camera = startCamera(model == "silent" ? "QK-H57P" : model, ip, model == "silent")));
@@ -165,9 +164,9 @@ void MainDialogTest::invalidAnswerLeavesControl()
 		QStringList values{QString::number(panel.findChild<QSlider *>("ZoomSlider")->value()),
 				   QString::number(panel.findChild<QSlider *>("FocusSlider")->value()),
 				   QString::number(panel.findChild<QSlider *>("FocusSlider")->isEnabled())};
-		for (const char *name : {"ExposureModeBox", "ShutterSpeedButton", "IrisButton", "GainButton", "AWBModeBox",
-					 "RGainButton", "BGainButton", "ImageModeBox", "SharpnessButton", "HueButton",
-					 "SaturationButton", "GammaButton", "DigEffectBox"}) {
+		for (const char *name : {"ExposureModeBox", "ShutterSpeedButton", "IrisButton", "GainButton",
+					 "AWBModeBox", "RGainButton", "BGainButton", "ImageModeBox", "SharpnessButton",
+					 "HueButton", "SaturationButton", "GammaButton", "DigEffectBox"}) {
 			QWidget *control = panel.findChild<QWidget *>(name);
 			auto *box = qobject_cast<QComboBox *>(control);
 			values << (box ? box->currentText() : control->findChild<QLineEdit *>("InputEdit")->text());
@@ -236,7 +235,8 @@ void MainDialogTest::bridgeNetworkSwitch()
 		QVERIFY2(reachable("127.0.0.1") && !reachable("192.0.2.1"), "loopback only at first");
 		for (bool on : {true, false, true}) {
 			open->trigger();
-			QCOMPARE(readSettings(), (QJsonObject{{"Camera1IP", "127.0.6.41"}, {"bridgeOpenToNetwork", on}}));
+			QCOMPARE(readSettings(),
+				 (QJsonObject{{"Camera1IP", "127.0.6.41"}, {"bridgeOpenToNetwork", on}}));
 			QVERIFY(reachable("127.0.0.1"));
 			QCOMPARE(reachable("192.0.2.1"), on);
 		}
