@@ -1,8 +1,5 @@
-"""Shared pieces for the bridge tests and benchmark.
-
-Every script runs in a private network namespace, so the bridge can use its real ports (TCP 55260, UDP 52381)
-without colliding with anything else on the machine, and every datagram stays inside the namespace.
-"""
+"""Shared pieces for the bridge tests and benchmark. Every script runs in a private network namespace, so the bridge
+uses its real ports (TCP 55260, UDP 52381) without colliding with anything, and every datagram stays inside."""
 import argparse
 import json
 import os
@@ -140,11 +137,6 @@ def close_frame(ws):
             return struct.unpack("!H", payload[:2])[0], payload[2:].decode()
         if opcode not in (websocket.ABNF.OPCODE_TEXT, websocket.ABNF.OPCODE_PONG):
             return None
-
-
-def close_code(ws):
-    frame = close_frame(ws)
-    return frame[0] if frame else None
 
 
 PTZCTL = None  # set by main()

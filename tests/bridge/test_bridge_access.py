@@ -55,7 +55,7 @@ class BridgeAccess(h.BridgeTest):
         # left with nothing unread that would turn its close into a reset.
         big = h.websocket.ABNF.create_frame(h.request(CAMERA, [1] * 30000), h.websocket.ABNF.OPCODE_TEXT)
         ws.sock.sendall(big.format()[:14])
-        self.assertEqual(h.close_code(ws), 1009)
+        self.assertEqual(h.close_frame(ws)[0], 1009)
         ws.close()
         self.assertIsNone(self.camera.pending())
         self.assert_relays(self.connect())

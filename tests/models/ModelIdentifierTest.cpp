@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <typeinfo>
 
 namespace {
@@ -19,9 +20,13 @@ namespace {
 const QByteArray versionInquiry = QByteArray::fromHex("81090002ff");
 const QByteArray addressSet = QByteArray::fromHex("883001ff");
 
+using O = CameraSimulator::Options;
+
 // Simulated cameras live on 127.0.2.x; each test takes its own addresses.
-std::unique_ptr<CameraSimulator> startCamera(CameraSimulator::Options options, int host)
+std::unique_ptr<CameraSimulator> startCamera(int host, const std::function<void(O &)> &change)
 {
+	O options;
+	change(options);
 	options.bindAddress = "127.0.2." + std::to_string(host);
 	auto camera = std::make_unique<CameraSimulator>(options);
 	EXPECT_TRUE(camera->start()) << options.bindAddress << ": " << camera->errorString();
@@ -78,9 +83,7 @@ TEST_P(KnownModels, RegistryRecordAndIdentification)
 	const std::string expected = index == 17 ? "QK-H32P" : m.name;
 	EXPECT_EQ(registry.modelNameForCode(m.code), expected);
 
-	CameraSimulator::Options options;
-	options.model = m.name;
-	const auto camera = startCamera(options, index + 1);
+	const auto camera = startCamera(index + 1, [&m](O &o) { o.model = m.name; });
 	const std::string ip = camera->options().bindAddress;
 	EXPECT_EQ(describe({ModelIdentifier().identifyCamera(QString::fromStdString(ip))}),
 		  Lines{ip + "|" + expected + "|" + expected});
@@ -94,12 +97,7 @@ TEST_P(KnownModels, RegistryRecordAndIdentification)
 	EXPECT_EQ(camera->payloads(), payloads);
 }
 
-INSTANTIATE_TEST_SUITE_P(Registry, KnownModels, ::testing::Range(0, 21), [](const ::testing::TestParamInfo<int> &info) {
-	std::string name = std::to_string(info.param) + "_";
-	for (char c : std::string(knownModels[info.param].name))
-		name += isalnum(static_cast<unsigned char>(c)) ? c : '_';
-	return name;
-});
+INSTANTIATE_TEST_SUITE_P(Registry, KnownModels, ::testing::Range(0, 21));
 
 // Near misses of codes and names are unknown; an unknown name still gets a parameter object that keeps it.
 TEST(ModelRegistry, UnknownCodesAndNames)
@@ -117,7 +115,6 @@ TEST(ModelRegistry, UnknownCodesAndNames)
 
 // A reply of a given length or content in place of the model's own answer to one inquiry.
 struct ReplyCase {
-	const char *name;
 	int host;
 	std::string model;
 	CameraSimulator::IdInquiry inquiry;
@@ -130,11 +127,10 @@ class IdentifyReplies : public ::testing::TestWithParam<ReplyCase> {};
 TEST_P(IdentifyReplies, LengthAndCodeRules)
 {
 	const ReplyCase &c = GetParam();
-	CameraSimulator::Options options;
-	options.model = c.model;
-	options.idOverride[c.inquiry] = c.visca;
-	const auto camera = startCamera(options, c.host);
-
+	const auto camera = startCamera(c.host, [&c](O &o) {
+		o.model = c.model;
+		o.idOverride[c.inquiry] = c.visca;
+	});
 	const std::string ip = camera->options().bindAddress;
 	EXPECT_EQ(describe({ModelIdentifier().identifyCamera(QString::fromStdString(ip))}),
 		  c.expectedModel.empty() ? Lines{} : Lines{ip + "|" + c.expectedModel + "|" + c.expectedModel});
@@ -142,27 +138,22 @@ TEST_P(IdentifyReplies, LengthAndCodeRules)
 
 using Inq = CameraSimulator::IdInquiry;
 
-INSTANTIATE_TEST_SUITE_P(Replies, IdentifyReplies,
-			 ::testing::Values(ReplyCase{"First17Bytes", 31, "QK-H32P", Inq::First,
-						     QByteArray::fromHex("9050564c4f000000ff"), ""},
-					   ReplyCase{"First18BytesLeadingSpaceName", 32, "QK-H32P", Inq::First,
-						     QByteArray::fromHex("9050564c4f00000000ff"), " ZR-318-30X"},
-					   ReplyCase{"SecondByteAbove7F", 35, "QK-H57P", Inq::Second,
-						     QByteArray::fromHex("905056c14c00000000ff"), "Unknown"},
-					   ReplyCase{"Version17BytesIsNotJs4", 37, "QK-JS4", Inq::Version,
-						     QByteArray::fromHex("9050020100000000ff"), ""}),
-			 [](const ::testing::TestParamInfo<ReplyCase> &info) { return std::string(info.param.name); });
+// A 17-byte first answer, an 18-byte one naming a model with a leading blank, a second answer with a byte above
+// 7F, and a JS4's version answer one byte short.
+INSTANTIATE_TEST_SUITE_P(
+	Replies, IdentifyReplies,
+	::testing::Values(ReplyCase{31, "QK-H32P", Inq::First, QByteArray::fromHex("9050564c4f000000ff"), ""},
+			  ReplyCase{32, "QK-H32P", Inq::First, QByteArray::fromHex("9050564c4f00000000ff"),
+				    " ZR-318-30X"},
+			  ReplyCase{35, "QK-H57P", Inq::Second, QByteArray::fromHex("905056c14c00000000ff"), "Unknown"},
+			  ReplyCase{37, "QK-JS4", Inq::Version, QByteArray::fromHex("9050020100000000ff"), ""}));
 
 // A silent camera, an address where nothing is bound, one whose answers come from another host and text that
 // is no address: an empty result.
 TEST(Identification, NoAnswerGivesEmptyResult)
 {
-	CameraSimulator::Options options;
-	options.silent = true;
-	const auto camera = startCamera(options, 50);
-	CameraSimulator::Options elsewhere;
-	elsewhere.replyFrom = "127.0.2.53";
-	const auto redirected = startCamera(elsewhere, 52);
+	const auto camera = startCamera(50, [](O &o) { o.silent = true; });
+	const auto redirected = startCamera(52, [](O &o) { o.replyFrom = "127.0.2.53"; });
 	for (const QString ip : {"127.0.2.50", "127.0.2.51", "127.0.2.52", "not an address"})
 		EXPECT_TRUE(ModelIdentifier().identifyCamera(ip).empty()) << ip.toStdString();
 	EXPECT_EQ(camera->payloads(), (QList<QByteArray>{versionInquiry, addressSet}));
@@ -170,12 +161,8 @@ TEST(Identification, NoAnswerGivesEmptyResult)
 
 TEST(Identification, IdentifyCamerasKeepsOrderAndAnnouncedNames)
 {
-	CameraSimulator::Options first;
-	first.model = "QK-H57P";
-	CameraSimulator::Options third;
-	third.model = "QK-WD406P";
-	const auto cameraA = startCamera(first, 60);
-	const auto cameraC = startCamera(third, 62);
+	const auto cameraA = startCamera(60, [](O &o) { o.model = "QK-H57P"; });
+	const auto cameraC = startCamera(62, [](O &o) { o.model = "QK-WD406P"; });
 
 	ModelIdentifier identifier;
 	identifier.identifyCameras(

@@ -23,11 +23,6 @@ namespace {
 
 QStringList logLines;
 
-void captureLog(QtMsgType, const QMessageLogContext &, const QString &message)
-{
-	logLines << message;
-}
-
 QByteArray fileBytes(const QString &path)
 {
 	QFile file(path);
@@ -48,7 +43,8 @@ protected:
 	{
 		ASSERT_TRUE(tmp.isValid());
 		logLines.clear();
-		previousHandler = qInstallMessageHandler(captureLog);
+		previousHandler = qInstallMessageHandler(
+			[](QtMsgType, const QMessageLogContext &, const QString &message) { logLines << message; });
 	}
 	void TearDown() override { qInstallMessageHandler(previousHandler); }
 
@@ -77,11 +73,6 @@ TEST_F(SettingsFile, RoundTripFromAMissingDirectoryKeepsUnknownKeys)
 	EXPECT_TRUE(fileBytes(path).contains("\n    \"someoneElsesKey\": \"kept\""));
 	ASSERT_TRUE(Utils::readJsonFile(object, dir));
 	EXPECT_EQ(object, first);
-	object["10.0.0.5QK-H57PPanSpeed"] = "3";
-	ASSERT_TRUE(Utils::writeJsonFile(object, dir));
-	QJsonObject again;
-	ASSERT_TRUE(Utils::readJsonFile(again, dir));
-	EXPECT_EQ(again, object);
 	EXPECT_FALSE(QFile::exists(path + ".bad"));
 	EXPECT_TRUE(logLines.isEmpty());
 }
@@ -89,7 +80,6 @@ TEST_F(SettingsFile, RoundTripFromAMissingDirectoryKeepsUnknownKeys)
 // Paths that really fail, even for root: the settings directory under a plain file, and a directory in place
 // of the settings file.
 struct FailingPath {
-	const char *name;
 	const char *blocker; // made a file when it ends in "file", a directory otherwise
 	QString settingsDir;
 	const char *expectedLog;
@@ -116,11 +106,9 @@ TEST_P(SettingsFileFailure, ReadAndWriteFailAndLeaveWhatWasThere)
 
 INSTANTIATE_TEST_SUITE_P(
 	Paths, SettingsFileFailure,
-	::testing::Values(FailingPath{"DirectoryUnderAFile", "plain-file", "plain-file/settings",
-				      "It's failed to make a directory."},
-			  FailingPath{"FileIsADirectory", "settings/BrenmoorOBSPlugin.json", "settings",
-				      "The settings file is not a regular file; it is left as it is."}),
-	[](const ::testing::TestParamInfo<FailingPath> &info) { return std::string(info.param.name); });
+	::testing::Values(FailingPath{"plain-file", "plain-file/settings", "It's failed to make a directory."},
+			  FailingPath{"settings/BrenmoorOBSPlugin.json", "settings",
+				      "The settings file is not a regular file; it is left as it is."}));
 
 class SettingsFileUnreadable : public SettingsFile, public ::testing::WithParamInterface<QByteArray> {};
 

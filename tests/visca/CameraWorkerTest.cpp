@@ -55,8 +55,8 @@ QStringList payloadTexts(const CameraSimulator &camera)
 
 struct MergeCase {
 	const char *label;
-	std::vector<std::pair<int, int>> posted; // kind (0 drive/stop/preset, 1 zoom position, 2 focus position), value
-	QStringList expected;                    // what the camera receives, in order
+	QList<QPair<int, int>> posted; // kind (0 drive/stop/preset, 1 zoom position, 2 focus position), value
+	QStringList expected;          // what the camera receives, in order
 };
 
 class WorkerQueue : public testing::TestWithParam<MergeCase> {};
@@ -86,23 +86,18 @@ TEST_P(WorkerQueue, KeepsOrderAndMergesOnlyValueSettings)
 }
 
 const QString up = "81 01 06 01 0B 0B 03 01 FF", stop = "81 01 06 01 0B 0B 03 03 FF";
-std::vector<std::pair<int, int>> pairs(std::pair<int, int> press, std::pair<int, int> release)
+template <class List>
+List fiftyTimes(const List &pair)
 {
-	std::vector<std::pair<int, int>> posted;
-	for (int i = 0; i < 50; ++i)
-		posted.insert(posted.end(), {press, release});
-	return posted;
-}
-QStringList texts(const QStringList &pair)
-{
-	QStringList all;
+	List all;
 	for (int i = 0; i < 50; ++i)
 		all << pair;
 	return all;
 }
 INSTANTIATE_TEST_SUITE_P(
 	Backlogs, WorkerQueue,
-	testing::Values(MergeCase{"PressAndReleaseFiftyTimes", pairs({0, -1}, {0, 0}), texts({up, stop})},
+	testing::Values(MergeCase{"PressAndReleaseFiftyTimes", fiftyTimes(QList<QPair<int, int>>{{0, -1}, {0, 0}}),
+				  fiftyTimes(QStringList{up, stop})},
 			MergeCase{"PositionsMergeToTheNewestDrivesAndStoresStay",
 				  {{1, 1}, {0, -1}, {1, 2}, {0, 0}, {1, 3}, {0, 5}, {2, 7}, {1, 4}, {2, 8}},
 				  {up, stop, "81 01 04 3F 01 05 FF", "81 01 04 47 00 00 00 04 02 FF",

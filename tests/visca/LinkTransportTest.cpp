@@ -26,6 +26,9 @@ const char syntax2[] = "error = ACK_SYNTAX_ERROR  2\n | error = ACK_SYNTAX_ERROR
 const char notExecuted2[] = "error = ACK_COMMAND_NOT_ECECUTE  65\n | error = ACK_COMMAND_NOT_ECECUTE  65\n";
 const auto none = [](O &) {};
 const auto silent = [](O &o) { o.silent = true; };
+const auto twice = [](O &o) { o.duplicateReplies = true; };
+const auto junk = [](O &o) { o.junkBurst = 40; };
+const auto elsewhere = [](O &o) { o.replyFrom = "127.0.1.21"; };
 
 class CommandReplies : public ::testing::TestWithParam<ReplyRule> {};
 
@@ -72,38 +75,20 @@ INSTANTIATE_TEST_SUITE_P(
 		ReplyRule{Plain, "moveUp", {}, [](O &o) { o.wrongSequence = true; }, "false", 2, miss2},
 		ReplyRule{Plain, "moveUp", {}, [](O &o) { o.dropReply = 2; }, "true", 2, miss},
 		// Every reply twice, or a junk burst before the replies: nothing derails the next commands.
-		ReplyRule{Plain,
-			  "moveUp storePreset moveUp",
-			  {},
-			  [](O &o) { o.duplicateReplies = true; },
-			  "true true true",
-			  3,
-			  ""},
-		ReplyRule{Plain,
-			  "moveUp storePreset moveUp",
-			  {},
-			  [](O &o) { o.junkBurst = 40; },
-			  "true true true",
-			  3,
-			  ""},
+		ReplyRule{Plain, "moveUp storePreset moveUp", {}, twice, "true true true", 3, ""},
+		ReplyRule{Plain, "moveUp storePreset moveUp", {}, junk, "true true true", 3, ""},
 		// Late replies: the first send's answers, 500 or 600 ms late, confirm the repeat (same number).
 		ReplyRule{Plain, "moveUp", {}, [](O &o) { o.ackDelayMs = 500; }, "true", 2, miss},
 		ReplyRule{Plain, "moveUp moveUp", {}, [](O &o) { o.completionDelayMs = 600; }, "true true", 4, miss2},
 		// Another host answering for the silent camera is not the camera.
-		ReplyRule{Plain,
-			  "isCameraAlive moveUp",
-			  {},
-			  [](O &o) { o.replyFrom = "127.0.1.21"; },
-			  "false false",
-			  3,
-			  miss2}));
+		ReplyRule{Plain, "isCameraAlive moveUp", {}, elsewhere, "false false", 3, miss2}));
 
 // Every inquiry takes only an answer of its own length: "90 50 02 FF" or "90 50 02 02 02 02 FF".
 struct InquiryCase {
 	Family family;
-	const char *operation;
-	const char *shortAnswer; // result for the 4-byte answer
-	const char *longAnswer;  // result for the 7-byte answer
+	const char *script;
+	const char *shortAnswers; // results for the 4-byte answer; nullptr: all "no answer"
+	const char *longAnswers;  // results for the 7-byte answer
 };
 
 class InquiryReplies : public ::testing::TestWithParam<InquiryCase> {};
@@ -119,30 +104,28 @@ TEST_P(InquiryReplies, TakeOnlyTheirOwnAnswer)
 		O faults;
 		faults.inquiryReply = hexBytes(replies[i]);
 		cam->setFaults(faults);
-		const char *expected = i == 0 ? c.shortAnswer : i == 1 ? c.longAnswer : "no answer";
-		EXPECT_EQ(LinkOperations::format(LinkOperations::runScript(*link, c.operation).back()), expected)
-			<< c.operation << " answered " << replies[i];
+		QStringList results;
+		for (const LinkOperations::Result &result : LinkOperations::runScript(*link, c.script))
+			results << LinkOperations::format(result);
+		const char *expected = i == 0 ? c.shortAnswers : i == 1 ? c.longAnswers : nullptr;
+		const int count = QString(c.script).count(' ') + 1;
+		EXPECT_EQ(results.join(' '), expected ? expected : QString("no answer ").repeated(count).trimmed())
+			<< "answered " << replies[i];
 	}
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryKind, InquiryReplies,
-			 ::testing::Values(InquiryCase{Plain, "getHue", "no answer", "2"},
-					   InquiryCase{Plain, "getSaturation", "no answer", "34"},
-					   InquiryCase{Plain, "getSharpness", "no answer", "2"},
-					   InquiryCase{Plain, "getZoomPosition", "no answer", "8738"},
-					   InquiryCase{Plain, "getFocusPosition", "no answer", "8738"},
-					   InquiryCase{Plain, "isAutoFocus", "true", "no answer"},
-					   InquiryCase{Plain, "getExposureMode", "2", "no answer"},
-					   InquiryCase{Plain, "getShutter", "no answer", "34"},
-					   InquiryCase{Plain, "getIris", "no answer", "2"},
-					   InquiryCase{Plain, "getGain", "no answer", "2"},
-					   InquiryCase{Plain, "getWhiteBalanceMode", "2", "no answer"},
-					   InquiryCase{Plain, "getRedGain", "no answer", "34"},
-					   InquiryCase{Plain, "getBlueGain", "no answer", "34"},
-					   InquiryCase{Plain, "getGamma", "2", "no answer"},
-					   InquiryCase{Plain, "getImageMode", "2", "no answer"},
-					   InquiryCase{Plain, "getMirrorFlip", "3", "no answer"},
-					   InquiryCase{JS4, "getHue", "no answer", "2"}));
+INSTANTIATE_TEST_SUITE_P(
+	EveryKind, InquiryReplies,
+	::testing::Values(
+		InquiryCase{Plain,
+			    "isAutoFocus getExposureMode getWhiteBalanceMode getGamma getImageMode getMirrorFlip",
+			    "true 2 2 2 2 3", nullptr},
+		InquiryCase{
+			Plain,
+			"getHue getSaturation getSharpness getZoomPosition getFocusPosition getShutter getIris getGain "
+			"getRedGain getBlueGain",
+			nullptr, "2 34 2 8738 8738 34 2 2 34 34"},
+		InquiryCase{JS4, "getHue", nullptr, "2"}));
 
 TEST(LinkTransport, LateAnswerIsNoAnswerAndEveryStaleDatagramIsDiscarded)
 {
