@@ -97,15 +97,15 @@ TEST_P(CameraHotKeyIniTest, LoadsBindingsReachesTheUiThreadAndUnregistersOnDestr
 			<< index;
 	EXPECT_EQ(frontendHotkeys().size(), before.size() + CameraHotKey::KeyCount);
 	// Injection presses the binding; libobs' hotkey thread releases it once it sees the key is not held.
-	QList<QPair<int, bool>> received;
+	using Events = QList<QPair<int, bool>>;
+	Events received; // key (-1 off the UI thread), pressed
 	QObject::connect(hotKeys.get(), &CameraHotKey::hotKeysentTo, hotKeys.get(), [&](int key, bool pressed) {
 		received.append({QThread::currentThread() == qApp->thread() ? key : -1, pressed});
 	});
 	obs_hotkey_inject_event({INTERACT_SHIFT_KEY, OBS_KEY_F5}, true);
 	for (int round = 0; round < 100 && c.boundKey >= 0 && received.size() < 2; round++)
 		QTest::qWait(50);
-	EXPECT_EQ(received, c.boundKey < 0 ? QList<QPair<int, bool>>()
-					   : QList<QPair<int, bool>>{{c.boundKey, true}, {c.boundKey, false}});
+	EXPECT_EQ(received, (c.boundKey < 0 ? Events() : Events{{c.boundKey, true}, {c.boundKey, false}}));
 	hotKeys.reset();
 	EXPECT_EQ(frontendHotkeys(), before);
 	// A key that was bound to the destroyed object must not reach it any more.
