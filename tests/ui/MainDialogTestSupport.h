@@ -128,7 +128,6 @@ inline std::unique_ptr<CameraSimulator> startCamera(const QString &model, const 
 	return camera;
 }
 
-// Assigns ip to a slot in the settings file and clicks the slot's button.
 inline void connectSlot(TestPanel &panel, int slot, const QString &ip)
 {
 	QJsonObject settings = readSettings();

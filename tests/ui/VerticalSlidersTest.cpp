@@ -27,7 +27,6 @@ void checkValue(const char *sliderName, int min, int max, int value, int shown, 
 		QCOMPARE(spy.at(0).at(0).toInt(), shown);
 }
 
-// How many of the three manual focus controls are enabled.
 int manualEnabled(ORFocusVerticalSlider &focus)
 {
 	return focus.findChild<QPushButton *>("FocusPlusButton")->isEnabled() +
