@@ -30,8 +30,8 @@ const QPoint unplaced(-30000, -30000);
 
 } // namespace
 
-PanelDock::PanelDock(QMainWindow *mainWindow, QWidget *panel, const QString &title)
-	: QObject(mainWindow), mainWindow(mainWindow), panel(panel)
+PanelDock::PanelDock(QMainWindow *mainWindow, QWidget *panel, const QString &title, std::function<void()> prepare)
+	: QObject(mainWindow), mainWindow(mainWindow), panel(panel), prepare(std::move(prepare))
 {
 	content = new PanelScrollArea(mainWindow);
 	content->setObjectName("CameraControlScrollArea");
@@ -53,6 +53,9 @@ PanelDock::PanelDock(QMainWindow *mainWindow, QWidget *panel, const QString &tit
 	dock->move(unplaced);
 	panel->installEventFilter(this);
 	connect(dock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+		// OBS restored the dock open, or the Docks menu showed it.
+		if (visible && this->prepare)
+			this->prepare();
 		// The Docks menu can show the dock after the panel was closed inside it.
 		if (visible && this->panel && this->panel->isHidden())
 			this->panel->show();
@@ -86,6 +89,8 @@ void PanelDock::present()
 {
 	if (!panel)
 		return;
+	if (prepare)
+		prepare();
 	if (!dock) {
 		panel->activateWindow();
 		panel->show();

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 class QMainWindow;
 class PanelScrollArea;
 class QWidget;
@@ -19,7 +21,8 @@ public:
 	static constexpr const char *dockId = "BrenmoorCameraControlDock";
 
 	// Takes over panel (reparented into a scroll area inside the dock); title is the dock's window title.
-	PanelDock(QMainWindow *mainWindow, QWidget *panel, const QString &title);
+	// prepare runs each time before the panel shows (the panel builds its form on the first).
+	PanelDock(QMainWindow *mainWindow, QWidget *panel, const QString &title, std::function<void()> prepare = {});
 
 	// False when this OBS offers neither dock function.
 	bool registered() const { return dock != nullptr; }
@@ -40,6 +43,7 @@ private:
 
 	QMainWindow *mainWindow;
 	QPointer<QWidget> panel;
+	std::function<void()> prepare;
 	PanelScrollArea *content = nullptr;
 	QPointer<QDockWidget> dock;
 };

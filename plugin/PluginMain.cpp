@@ -5,6 +5,7 @@
 #include <obs-module.h>
 
 #include "bridge/ViscaTransfer.h"
+#include "plugin/CameraHotKey.h"
 #include "plugin/ModuleText.h"
 
 #include "plugin/PanelDock.h"
@@ -14,7 +15,7 @@ namespace {
 
 obs_module_t *moduleHandle = nullptr;
 
-// Owned by the OBS main window (through the dock); Qt deletes both with the window at shutdown.
+// Owned by the OBS main window (the panel through the dock); Qt deletes them with the window at shutdown.
 MainDialog *panel = nullptr;
 PanelDock *panelDock = nullptr;
 
@@ -64,10 +65,20 @@ MODULE_EXPORT bool obs_module_load(void)
 	auto *action = static_cast<QAction *>(obs_frontend_add_tools_menu_qaction(title));
 
 	ViscaTransfer::setLogSink(logBridgeLine);
+	// What works without the panel starts now: the hotkeys (so OBS lists and keeps their bindings) and the
+	// bridge. The panel's form is built when the operator first opens it, or when OBS restores its dock open.
+	auto *hotKeys = new CameraHotKey(mainWindow);
+	auto *bridge = new ViscaTransfer(mainWindow);
+	bridge->setOpenToNetwork(MainDialog::bridgeOpenToNetworkSetting());
+	bridge->startServer();
 	obs_frontend_push_ui_translation(obs_module_get_string);
-	panel = new MainDialog(mainWindow);
+	panel = new MainDialog(mainWindow, hotKeys, bridge);
 	obs_frontend_pop_ui_translation();
-	panelDock = new PanelDock(mainWindow, panel, QString::fromUtf8(obs_module_text("CameraControlDock")));
+	panelDock = new PanelDock(mainWindow, panel, QString::fromUtf8(obs_module_text("CameraControlDock")), [] {
+		obs_frontend_push_ui_translation(obs_module_get_string);
+		panel->ensureBuilt();
+		obs_frontend_pop_ui_translation();
+	});
 
 	QObject::connect(action, &QAction::triggered, [] { panelDock->present(); });
 	return true;

@@ -119,11 +119,28 @@ void matchMode(const ParamTable &table, int code, QComboBox *box, Rule rule)
 
 } // namespace
 
-MainDialog::MainDialog(QWidget *parent) : QDialog(parent), ui(new Ui::MainDialog)
+MainDialog::MainDialog(QWidget *parent) : MainDialog(parent, nullptr, nullptr) {}
+
+MainDialog::MainDialog(QWidget *parent, CameraHotKey *sharedHotKeys, ViscaTransfer *sharedBridge)
+	: QDialog(parent), ui(new Ui::MainDialog), hotKeys(sharedHotKeys), bridge(sharedBridge)
 {
+	// The simple view's size and the title are there before the form: a dock that holds the panel unbuilt opens
+	// at the right size and under the right name.
+	setFixedSize(425, 692);
+	setWindowTitle(tr("PluginTitle"));
+	if (sharedHotKeys == nullptr && sharedBridge == nullptr)
+		ensureBuilt();
+}
+
+void MainDialog::ensureBuilt()
+{
+	if (built)
+		return;
+	built = true;
 	ui->setupUi(this);
 	bindCommands();
-	hotKeys = new CameraHotKey(this);
+	if (hotKeys == nullptr)
+		hotKeys = new CameraHotKey(this);
 
 	buildSettingsMenu();
 	buildViewMenu();
@@ -145,8 +162,24 @@ MainDialog::MainDialog(QWidget *parent) : QDialog(parent), ui(new Ui::MainDialog
 	linkCheckTimer->start();
 
 	installSpeedValidators();
-	setWindowFlag(Qt::WindowStaysOnTopHint);
-	startBridge();
+	if (isWindow())
+		setWindowFlag(Qt::WindowStaysOnTopHint);
+	if (bridge == nullptr)
+		startBridge();
+	// Built while already shown (OBS restored its dock open): widgets made after the show wait for their own.
+	if (isVisible()) {
+		for (QWidget *child : findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+			if (!child->testAttribute(Qt::WA_WState_ExplicitShowHide))
+				child->show();
+		}
+	}
+}
+
+bool MainDialog::bridgeOpenToNetworkSetting()
+{
+	QJsonObject settings;
+	Utils::readJsonFile(settings, Utils::settingsDirectory());
+	return settings.value(bridgeNetworkKey).toBool(false);
 }
 
 MainDialog::~MainDialog()

@@ -42,6 +42,15 @@ class MainDialog : public QDialog {
 
 public:
 	explicit MainDialog(QWidget *parent = nullptr);
+	// The module makes the hotkeys and the bridge at load and builds the panel only when it is first shown; the
+	// panel then uses those (not owned). Without them, it makes its own.
+	MainDialog(QWidget *parent, CameraHotKey *sharedHotKeys, ViscaTransfer *sharedBridge);
+
+	// Builds the form, menus and controls; the shared-objects constructor leaves this to the first show.
+	void ensureBuilt();
+
+	// The settings file's switch that opens the bridge to other computers (off when absent or unreadable).
+	static bool bridgeOpenToNetworkSetting();
 	~MainDialog() override;
 
 public slots:
@@ -191,6 +200,7 @@ private:
 	CameraCommand panTiltStopCommand;
 	CameraCommand zoomStopCommand;
 	QAction *panTiltLimitAction = nullptr;
+	bool built = false;
 	CameraHotKey *hotKeys = nullptr;
 
 	int cameraPort = 52381;
