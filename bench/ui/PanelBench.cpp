@@ -1,6 +1,7 @@
 // Panel timings against simulated cameras: how long after a pad press the drive datagram reaches the camera,
 // and how long a slot click takes until the controls are live (camera identified, link open) for each family.
 
+#include "BenchHost.h"
 #include "MainDialog.h"
 #include "settings/Utils.h"
 #include "visca/CameraSimulator.h"
@@ -137,25 +138,5 @@ BENCHMARK_CAPTURE(BM_ConnectCamera, JS4, "QK-JS4", "127.0.6.245")
 
 int main(int argc, char **argv)
 {
-	QTemporaryDir home;
-	if (!home.isValid()) {
-		std::fprintf(stderr, "no temporary folder for the settings file\n");
-		return 1;
-	}
-	qputenv("XDG_DATA_HOME", home.path().toUtf8());
-	if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-		qputenv("QT_QPA_PLATFORM", "offscreen");
-	if (!obs_startup("en-US", nullptr, nullptr)) {
-		std::fprintf(stderr, "FAIL: libobs did not start (no X display? run under xvfb-run)\n");
-		return 1;
-	}
-	int result = 0;
-	{
-		QApplication app(argc, argv);
-		benchmark::Initialize(&argc, argv);
-		benchmark::RunSpecifiedBenchmarks();
-		benchmark::Shutdown();
-	}
-	obs_shutdown();
-	return result;
+	return runPanelBenchmarks(argc, argv);
 }

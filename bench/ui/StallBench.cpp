@@ -3,6 +3,7 @@
 // against a simulated camera on 127.0.6.x (silent, ordinary or busy); the row ends when the panel has finished
 // with the camera (no datagram for a while, or the state the action leads to). Counters: longest and total stall.
 
+#include "BenchHost.h"
 #include "DiscoveryDialog.h"
 #include "MainDialog.h"
 #include "settings/Utils.h"
@@ -280,33 +281,15 @@ BENCHMARK(BM_Search)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecon
 
 int main(int argc, char **argv)
 {
-	QTemporaryDir home;
-	if (!home.isValid()) {
-		std::fprintf(stderr, "no temporary folder for the settings file\n");
-		return 1;
-	}
-	qputenv("XDG_DATA_HOME", home.path().toUtf8());
-	if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-		qputenv("QT_QPA_PLATFORM", "offscreen");
-	if (!obs_startup("en-US", nullptr, nullptr)) {
-		std::fprintf(stderr, "FAIL: libobs did not start (no X display? run under xvfb-run)\n");
-		return 1;
-	}
-	{
-		QApplication app(argc, argv);
-		// Warning boxes are closed as soon as they show; their nested loop (if any) keeps the ticks going.
-		QTimer closer;
-		QObject::connect(&closer, &QTimer::timeout, [] {
+	// Warning boxes are closed as soon as they show; their nested loop (if any) keeps the ticks going.
+	return runPanelBenchmarks(argc, argv, [] {
+		auto *closer = new QTimer(qApp);
+		QObject::connect(closer, &QTimer::timeout, [] {
 			for (QWidget *widget : QApplication::topLevelWidgets()) {
 				if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible())
 					box->done(QMessageBox::Ok);
 			}
 		});
-		closer.start(20);
-		benchmark::Initialize(&argc, argv);
-		benchmark::RunSpecifiedBenchmarks();
-		benchmark::Shutdown();
-	}
-	obs_shutdown();
-	return 0;
+		closer->start(20);
+	});
 }
