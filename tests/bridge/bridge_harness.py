@@ -166,6 +166,15 @@ class BridgeTest(unittest.TestCase):
                                                                       else "[%s]:%d" % (address, port)))
         return ws
 
+    def round_trip(self, ws, peer, data, answer):
+        """A request that `peer` answers at once: the answer must be the next message the client gets."""
+        address = peer.getsockname()[0]
+        ws.send(request(address, data))
+        got, sender = peer.receive()
+        self.assertEqual(got, bytes(data))
+        peer.answer(sender, answer)
+        self.assertEqual(ws.recv(), reply(address, answer))
+
 
 def main():
     """Runs the calling test script: `--ptzctl PATH` plus unittest's own arguments, in a private namespace."""

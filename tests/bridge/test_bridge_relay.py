@@ -1,4 +1,5 @@
-"""Requests relayed as datagrams, answers relayed back, and the requests and answers that are not."""
+"""Requests relayed as datagrams and answers relayed back to the client that asked; what is not relayed; queues
+per camera and bounded."""
 import json
 
 import bridge_harness as h
@@ -9,6 +10,8 @@ BARRIER = "127.0.4.12"  # answers the follow-up request that ends each case
 ZEROS = "127.0.4.7"  # reached as "127.0.4.007"
 MARKER = "127.0.4.13"  # its stray datagram marks the end of a case in the log
 NOWHERE = "127.0.4.14"  # nobody listens on its port 9
+SECOND = "127.0.4.51"
+SILENT = "127.0.4.52"  # receives requests, never answers
 
 ACK = [1, 0x11, 0, 3, 0, 0, 0, 1, 0x90, 0x41, 0xFF]
 DONE = [1, 0x11, 0, 3, 0, 0, 0, 1, 0x90, 0x51, 0xFF]
@@ -18,11 +21,21 @@ COMMAND = [1, 0, 0, 6, 0, 0, 0, 1, 0x81, 0x01, 0x04, 0x07, 0x02, 0xFF]
 INQUIRY = [1, 0x10, 0, 5, 0, 0, 0, 1, 0x81, 0x09, 0x04, 0x38, 0xFF]
 
 
+
+
+def inquiry(sequence):
+    return [1, 0x10, 0, 5, 0, 0, 0, sequence, 0x81, 0x09, 0x04, 0x47, 0xFF]
+
+
+def answer(sequence):
+    return [1, 0x11, 0, 7, 0, 0, 0, sequence, 0x90, 0x50, 0, 0, 0, 0, 0xFF]
+
+
 class BridgeRelay(h.BridgeTest):
     def setUp(self):
         self.bridge = self.start()
-        self.peers = {a: self.peer(a) for a in (CAMERA, OTHER, BARRIER, ZEROS, MARKER)}
-        self.ws = self.connect()
+        self.peers = {a: self.peer(a) for a in (CAMERA, OTHER, BARRIER, ZEROS, MARKER, SECOND, SILENT)}
+        self.camera, self.second, self.silent = (self.peers[a] for a in (CAMERA, SECOND, SILENT))
 
     def sync_log(self, start):
         """The log lines written since `start`, up to a stray datagram sent now (it is logged after them)."""
@@ -31,14 +44,8 @@ class BridgeRelay(h.BridgeTest):
         end = self.bridge.wait_log("The data is from (%s)" % MARKER, start)
         return self.bridge.log[start:end]
 
-    def barrier(self):
-        """A request to BARRIER answered at once: its answer must be the next message the client gets."""
-        self.ws.send(h.request(BARRIER, [9]))
-        _, sender = self.peers[BARRIER].receive()
-        self.peers[BARRIER].answer(sender, [0x99])
-        self.assertEqual(self.ws.recv(), h.reply(BARRIER, [0x99]))
-
     def test_requests_and_answers(self):
+        self.ws = self.connect()
         # (request, peer it reaches with the bytes it gets, answers as (peer, bytes) sent once it arrived,
         #  relayed answers, log lines)
         inquiry = [0x81, 0x09, 0x00, 0x02, 0xFF]
@@ -87,9 +94,56 @@ class BridgeRelay(h.BridgeTest):
                     self.peers[peer].answer(bridge_address, data)
                 for peer, data in relayed:
                     self.assertEqual(self.ws.recv(), h.reply(peer, data))  # compact JSON
-                self.barrier()
+                self.round_trip(self.ws, self.peers[BARRIER], [9], [0x99])
                 self.assertEqual(self.sync_log(start), logged)
                 self.assertIsNone(self.peers[CAMERA].pending())
+
+
+    def test_cameras_in_parallel_beside_a_flooded_silent_one(self):
+        flooder, live = self.connect(), self.connect()
+        for sequence in range(40):
+            flooder.send(h.request(SILENT, inquiry(sequence)))
+        self.silent.receive()
+        live.send(h.request(CAMERA, inquiry(1)))
+        live.send(h.request(SECOND, inquiry(2)))
+        _, first = self.camera.receive()
+        _, second = self.second.receive()  # sent before the first camera answered
+        self.second.answer(second, answer(2))
+        self.camera.answer(first, answer(1))
+        self.assertEqual([live.recv(), live.recv()], [h.reply(SECOND, answer(2)), h.reply(CAMERA, answer(1))])
+        self.assertIsNone(self.silent.pending())  # the silent camera's other requests still wait their turn
+
+    def test_late_reply_not_leaked(self):
+        a, b = self.connect(), self.connect()
+        a.send(h.request(CAMERA, inquiry(1)))
+        _, sender = self.camera.receive()
+        b.send(h.request(CAMERA, inquiry(2)))
+        self.assertEqual(self.camera.receive()[0], bytes(inquiry(2)))  # after the first window ran out
+        self.camera.answer(sender, answer(1))  # too late for a, and not b's
+        self.camera.answer(sender, answer(2))
+        self.assertEqual(b.recv(), h.reply(CAMERA, answer(2)))
+        self.round_trip(a, self.camera, inquiry(3), answer(3))
+
+    def test_gone_client_takes_its_requests(self):
+        a, b = self.connect(), self.connect()
+        for byte in range(1, 6):
+            a.send(h.request(SILENT, [byte]))
+        _, sender = self.silent.receive()
+        a.close()  # returns once the close handshake is done, well inside the reply window
+        self.silent.answer(sender, [0x90, 0x50, 0xFF])
+        self.bridge.wait_log("ViscaTransfer: Reply dropped, its client has gone")
+        b.send(h.request(SILENT, [9]))
+        self.assertEqual(self.silent.receive()[0], b"\x09")
+
+    def test_waiting_requests_bounded(self):
+        greedy, other = self.connect(), self.connect()
+        for byte in range(66):  # one in flight, 64 waiting, one too many
+            greedy.send(h.request(SILENT, [byte]))
+        self.assertEqual(h.close_frame(greedy), (1008, "Too many requests waiting"))
+        self.round_trip(other, self.camera, inquiry(1), answer(1))
+        self.assertEqual(self.silent.receive()[0], b"\x00")
+        other.send(h.request(SILENT, [0xAA]))
+        self.assertEqual(self.silent.receive()[0], b"\xaa")  # the greedy client's queue went with it
 
 
 if __name__ == "__main__":

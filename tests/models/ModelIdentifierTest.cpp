@@ -6,13 +6,12 @@
 #include "models/WD406P_ViscaOps.h"
 #include "models/WD909P_ViscaOps.h"
 
-#include "visca/CameraSimulator.h"
+#include "LinkTestSupport.h"
 
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <typeinfo>
 
 namespace {
@@ -20,17 +19,13 @@ namespace {
 const QByteArray versionInquiry = QByteArray::fromHex("81090002ff");
 const QByteArray addressSet = QByteArray::fromHex("883001ff");
 
-using O = CameraSimulator::Options;
-
-// Simulated cameras live on 127.0.2.x; each test takes its own addresses.
+// Identification asks the standard port, so each test takes its own addresses on 127.0.2.x.
 std::unique_ptr<CameraSimulator> startCamera(int host, const std::function<void(O &)> &change)
 {
-	O options;
-	change(options);
-	options.bindAddress = "127.0.2." + std::to_string(host);
-	auto camera = std::make_unique<CameraSimulator>(options);
-	EXPECT_TRUE(camera->start()) << options.bindAddress << ": " << camera->errorString();
-	return camera;
+	return ::startCamera(("127.0.2." + std::to_string(host)).c_str(), [&change](O &o) {
+		o.port = O().port;
+		change(o);
+	});
 }
 
 using Lines = std::vector<std::string>;

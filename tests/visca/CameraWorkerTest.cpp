@@ -53,20 +53,16 @@ QStringList payloadTexts(const CameraSimulator &camera)
 
 } // namespace
 
-struct MergeCase {
-	const char *label;
-	QList<QPair<int, int>> posted; // kind (0 drive/stop/preset, 1 zoom position, 2 focus position), value
-	QStringList expected;          // what the camera receives, in order
-};
+const QString up = "81 01 06 01 0B 0B 03 01 FF", stop = "81 01 06 01 0B 0B 03 03 FF";
 
-class WorkerQueue : public testing::TestWithParam<MergeCase> {};
-
-// Everything is posted while the worker is still busy, so each case sees the whole backlog.
-TEST_P(WorkerQueue, KeepsOrderAndMergesOnlyValueSettings)
+// Everything is posted while the worker is still busy, so the whole backlog is there at once: positions of a kind
+// merge into the newest, drives, stops and stores all stay, in order.
+TEST(CameraWorker, KeepsOrderAndMergesOnlyValueSettings)
 {
 	auto camera = startCamera("127.0.7.10");
 	GatedWorker gated(*camera);
-	for (const auto &[kind, value] : GetParam().posted) {
+	const QList<QPair<int, int>> posted{{1, 1}, {0, -1}, {1, 2}, {0, 0}, {1, 3}, {0, 5}, {2, 7}, {1, 4}, {2, 8}};
+	for (const auto &[kind, value] : posted) { // kind: 0 never merged, 1 zoom position, 2 focus position
 		gated.worker.post(kind, [kind = kind, value = value](Link &link) {
 			if (kind == ZoomKind)
 				link->setZoomPosition(value);
@@ -82,27 +78,9 @@ TEST_P(WorkerQueue, KeepsOrderAndMergesOnlyValueSettings)
 	}
 	gated.open();
 	ASSERT_TRUE(spin([&] { return gated.worker.isIdle(); }));
-	EXPECT_EQ(payloadTexts(*camera), GetParam().expected);
+	EXPECT_EQ(payloadTexts(*camera), (QStringList{up, stop, "81 01 04 3F 01 05 FF", "81 01 04 47 00 00 00 04 02 FF",
+						      "81 01 04 48 00 00 00 08 FF"}));
 }
-
-const QString up = "81 01 06 01 0B 0B 03 01 FF", stop = "81 01 06 01 0B 0B 03 03 FF";
-template <class List>
-List fiftyTimes(const List &pair)
-{
-	List all;
-	for (int i = 0; i < 50; ++i)
-		all << pair;
-	return all;
-}
-INSTANTIATE_TEST_SUITE_P(
-	Backlogs, WorkerQueue,
-	testing::Values(MergeCase{"PressAndReleaseFiftyTimes", fiftyTimes(QList<QPair<int, int>>{{0, -1}, {0, 0}}),
-				  fiftyTimes(QStringList{up, stop})},
-			MergeCase{"PositionsMergeToTheNewestDrivesAndStoresStay",
-				  {{1, 1}, {0, -1}, {1, 2}, {0, 0}, {1, 3}, {0, 5}, {2, 7}, {1, 4}, {2, 8}},
-				  {up, stop, "81 01 04 3F 01 05 FF", "81 01 04 47 00 00 00 04 02 FF",
-				   "81 01 04 48 00 00 00 08 FF"}}),
-	[](const testing::TestParamInfo<MergeCase> &info) { return std::string(info.param.label); });
 
 // Each answer is read off the caller's thread and delivered on it, in order; a gone context gets nothing.
 TEST(CameraWorker, ResultsArriveOnTheCallersThreadInOrder)
