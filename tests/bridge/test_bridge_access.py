@@ -12,6 +12,7 @@ CAMERA = "127.0.4.20"
 SILENT = "127.0.4.30"  # receives requests, never answers
 SECOND = "192.0.2.1"  # the namespace's second address, added here
 FAILURE = re.compile(r"fail|error", re.I)
+LISTENING = re.compile(r"Listening on|Cannot listen|open to the network")
 
 
 class BridgeAccess(h.BridgeTest):
@@ -83,32 +84,6 @@ class BridgeAccess(h.BridgeTest):
         self.addCleanup(raw.close)
         self.assertEqual(raw.recv(1), b"")  # closed by the 5 s handshake timeout
 
-    def test_listen_addresses(self):
-        # A second address in the private namespace stands for the machine's network side.
-        subprocess.run(["ip", "addr", "add", SECOND + "/32", "dev", "lo"], check=True)
-        self.addCleanup(subprocess.run, ["ip", "addr", "del", SECOND + "/32", "dev", "lo"], check=True)
-        # (arguments, hosts served, host refused, says the bridge is open)
-        cases = [
-            ((), ["127.0.0.1", "[::1]"], SECOND, False),
-            (("--listen", "0.0.0.0", "--listen", "::"), ["127.0.0.1", "[::1]", SECOND], None, True),
-            (("--listen", SECOND), [SECOND], "127.0.0.1", True),
-        ]
-        for args, served, refused, open_ in cases:
-            with self.subTest(args=args):
-                bridge = self.start(*args)
-                for host in served:
-                    self.assert_relays(self.connect(host=host))
-                if refused:
-                    with self.assertRaises(ConnectionRefusedError):
-                        h.connect(host=refused)
-                said = [line for line in bridge.log if "open to the network" in line]
-                self.assertEqual(len(said), int(open_), bridge.log)
-                if open_:
-                    self.assertIn("port 55260", said[0])
-                bridge.stop(2)
-                bridge.close()
-
-
     def test_shutdown(self):
         # (state, signal, clients, request left in its reply window)
         cases = [
@@ -132,7 +107,7 @@ class BridgeAccess(h.BridgeTest):
                 self.assertEqual(sum(" disconnected (the bridge stops)" in line for line in bridge.log), clients)
                 self.assertIn("ViscaTransfer: Stopped listening on port 55260", bridge.log)
 
-    def test_listen_failures(self):
+    def test_listeners(self):
         def hold(family, address):
             holder = socket.socket(family, socket.SOCK_STREAM)
             self.addCleanup(holder.close)
@@ -141,58 +116,69 @@ class BridgeAccess(h.BridgeTest):
             holder.listen()
             return holder
 
+        # A second address in the private namespace stands for the machine's network side.
+        subprocess.run(["ip", "addr", "add", SECOND + "/32", "dev", "lo"], check=True)
+        self.addCleanup(subprocess.run, ["ip", "addr", "del", SECOND + "/32", "dev", "lo"], check=True)
+        self.addCleanup(subprocess.run, ["sysctl", "-qw", "net.ipv6.conf.lo.disable_ipv6=0"], check=True)
         def no_ipv6():
             subprocess.run(["sysctl", "-qw", "net.ipv6.conf.lo.disable_ipv6=1"], check=True)
-            return None
+            return []
 
-        port = "port %d" % h.BRIDGE_PORT
-        # (case, what makes it, served on, the one line that says so)
+        free = list  # nothing in the way
+        both = lambda: [hold(socket.AF_INET, "127.0.0.1"), hold(socket.AF_INET6, "::1")]  # noqa: E731
+        v4 = lambda: [hold(socket.AF_INET, "127.0.0.1")]  # noqa: E731
+        lead, port = "ViscaTransfer: ", "port %d" % h.BRIDGE_PORT
+        said_open = "The bridge is open to the network: other computers can connect to %s and drive the cameras" % port
+        # (arguments, what is in the way, hosts served, host refused, what the bridge says about listening)
         cases = [
-            ("port taken", lambda: [hold(socket.AF_INET, "127.0.0.1"), hold(socket.AF_INET6, "::1")], [],
-             "ViscaTransfer: Cannot listen on %s: another program is using it. The WebSocket bridge is off." % port),
-            ("IPv4 side taken", lambda: [hold(socket.AF_INET, "127.0.0.1")], ["[::1]"],
-             "ViscaTransfer: Cannot listen on 127.0.0.1 %s: another program is using it. Listening on ::1 only."
-             % port),
-            ("no IPv6", no_ipv6, ["127.0.0.1"],
-             "ViscaTransfer: Cannot listen on ::1 %s: this address is not available on this machine. Listening on "
-             "127.0.0.1 only." % port),
+            ((), free, ["127.0.0.1", "[::1]"], SECOND, ["Listening on 127.0.0.1 and ::1, " + port]),
+            (("--listen", "0.0.0.0", "--listen", "::"), free, ["127.0.0.1", "[::1]", SECOND], None,
+             ["Listening on 0.0.0.0 and ::, " + port, said_open]),
+            (("--listen", SECOND), free, [SECOND], "127.0.0.1", ["Listening on %s, %s" % (SECOND, port), said_open]),
+            ((), both, [], None,
+             ["Cannot listen on %s: another program is using it. The WebSocket bridge is off." % port]),
+            ((), v4, ["[::1]"], None, ["Cannot listen on 127.0.0.1 %s: another program is using it. Listening on "
+                                         "::1 only." % port, "Listening on ::1, " + port]),
+            ((), no_ipv6, ["127.0.0.1"], None,
+             ["Cannot listen on ::1 %s: this address is not available on this machine. Listening on 127.0.0.1 "
+              "only." % port, "Listening on 127.0.0.1, " + port]),
         ]
-        self.addCleanup(subprocess.run, ["sysctl", "-qw", "net.ipv6.conf.lo.disable_ipv6=0"], check=True)
-        for case, make, served, said in cases:
-            with self.subTest(case):
-                holders = make() or []
-                bridge = self.start(ready=bool(served))
+        for args, make, served, refused, said in cases:
+            with self.subTest(args=args, said=said[0]):
+                holders = make()
+                bridge = self.start(*args, ready=bool(served))
                 for host in served:
                     self.connect(host=host).close()
-                if not served:
-                    self.assertEqual(bridge.proc.wait(h.HANG_GUARD), 1)
-                else:
-                    self.assertEqual(bridge.stop(signal.SIGTERM), 0)
+                if refused:
+                    with self.assertRaises(ConnectionRefusedError):
+                        h.connect(host=refused)
+                self.assertEqual(bridge.stop(signal.SIGTERM) if served else bridge.proc.wait(h.HANG_GUARD),
+                                 0 if served else 1)
                 bridge.close()
-                self.assertEqual([line for line in bridge.log if "Cannot listen" in line], [said])
+                self.assertEqual([line for line in bridge.log if LISTENING.search(line)], [lead + x for x in said])
                 for holder in holders:
                     holder.close()
 
     def test_client_that_never_reads_is_closed(self):
         # Memory under floods is measured by the bridge benchmark; here only that the backlog is cut off.
         bridge = self.start()
-        camera = self.camera
         big = [1, 0x11, 0x05, 0x7B, 0, 0, 0, 1, 0x90, 0x50] + [0] * 1400 + [0xFF]  # an inquiry's answer
         ws = h.connect()
+        port = ws.sock.getsockname()[1]
         ws.sock.settimeout(1)
-        camera.settimeout(1)
+        self.camera.settimeout(1)
         stop_at = time.monotonic() + 3
         try:
-            while time.monotonic() < stop_at:
+            for _ in range(20000):
                 ws.send(h.request(CAMERA, [1, 0x10, 0, 5, 0, 0, 0, 1, 0x81, 0x09, 0x04, 0x47, 0xFF]))
-                _, sender = camera.receive()
-                camera.answer(sender, big)
+                _, sender = self.camera.receive()
+                self.camera.answer(sender, big)
+                if time.monotonic() > stop_at:
+                    break
         except OSError:  # closed by the bridge, or its send buffer stayed full
             pass
         ws.sock.close()
-        with bridge.changed:
-            bridge.changed.wait_for(lambda: any("Too much unread output" in line for line in bridge.log), h.HANG_GUARD)
-        self.assertTrue(any("Too much unread output" in line for line in bridge.log), bridge.log)
+        bridge.wait_log("ViscaTransfer: Closing client 127.0.0.1:%d: Too much unread output" % port)
         self.connect().close()  # still serving
 
 
