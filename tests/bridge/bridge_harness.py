@@ -37,35 +37,24 @@ def enter_private_network():
 
 
 class Bridge:
-    """A `ptzctl bridge` process; its Qt log lines (stderr without the library's "[time] [...]" lines) go to `log`."""
+    """A `ptzctl bridge` process; its output lines (without the library's "[time] [...]" lines) go to `log`."""
 
     def __init__(self, ptzctl, *args):
-        self.proc = subprocess.Popen([ptzctl, "bridge", *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+        self.proc = subprocess.Popen([ptzctl, "bridge", *args], stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                                      text=True)
         self.log = []
         self.changed = threading.Condition()
-        self.ready = threading.Event()
-        self.readers = [threading.Thread(target=read, daemon=True) for read in (self._read_stderr, self._read_stdout)]
-        for reader in self.readers:
-            reader.start()
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
 
-    def _read_stdout(self):
+    def _read(self):
         for line in self.proc.stdout:
-            if line.startswith("ptzctl bridge: listening"):
-                self.ready.set()
-
-    def _read_stderr(self):
-        for line in self.proc.stderr:
             if not line.startswith("["):
                 with self.changed:
                     self.log.append(line.rstrip("\n"))
                     self.changed.notify_all()
         with self.changed:
             self.changed.notify_all()
-
-    def wait_ready(self):
-        if not self.ready.wait(HANG_GUARD):
-            raise AssertionError("bridge did not start; log: %r" % self.log)
 
     def wait_log(self, line, start=0):
         """Waits until `line` appears at or after index `start`; returns its index."""
@@ -83,10 +72,8 @@ class Bridge:
         if self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
-        for reader in self.readers:
-            reader.join(HANG_GUARD)
+        self.reader.join(HANG_GUARD)
         self.proc.stdout.close()
-        self.proc.stderr.close()
 
 
 class Peer(socket.socket):
@@ -149,7 +136,7 @@ class BridgeTest(unittest.TestCase):
         bridge = self.bridge = Bridge(PTZCTL, *args)
         self.addCleanup(bridge.close)
         if ready:
-            bridge.wait_ready()
+            bridge.wait_log("ptzctl bridge: listening on port %d" % BRIDGE_PORT)
         return bridge
 
     def peer(self, address):

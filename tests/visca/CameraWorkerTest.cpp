@@ -117,18 +117,16 @@ TEST(CameraWorker, ResultsArriveOnTheCallersThreadInOrder)
 TEST(CameraWorker, StopsMidWaitWithoutSendingTheBacklog)
 {
 	auto camera = startCamera("127.0.7.13", [](O &o) { o.silent = true; });
-	auto worker = std::make_unique<CameraWorker>();
-	const int port = camera->boundPort();
+	GatedWorker gated(*camera);
 	QObject context;
 	bool delivered = false;
-	worker->post(CameraWorker::neverMerged, [port](Link &link) { link = aimed(Plain, "127.0.7.13", port); });
 	for (int i = 0; i < 20; ++i)
-		worker->post<bool>(
+		gated.worker.post<bool>(
 			CameraWorker::neverMerged, [](Link &link) { return link->moveUp(); }, &context,
 			[&](const bool &) { delivered = true; });
+	gated.open();
 	ASSERT_TRUE(camera->waitForDatagrams(1, 2000));
-	worker->stop();
-	worker.reset();
+	gated.worker.stop();
 	QCoreApplication::processEvents();
 	EXPECT_FALSE(delivered);
 	EXPECT_EQ(payloadTexts(*camera), QStringList{up}); // no second attempt, nothing of the backlog
