@@ -42,52 +42,45 @@ class BridgeRelay(h.BridgeTest):
 
     def test_requests_and_answers(self):
         self.ws = self.connect()
-        # (request, peer it reaches with the bytes it gets, answers as (peer, bytes) sent once it arrived,
-        #  relayed answers, log lines)
+        # (request: a list is data for CAMERA, which gets it as it is; where it goes with the bytes it gets;
+        #  answers sent once it arrived; answers relayed; log lines). An answer is bytes from CAMERA or (peer, bytes).
         version = [0x81, 0x09, 0x00, 0x02, 0xFF]
-        to_camera = (CAMERA, bytes(version))
-        acked = [(CAMERA, ACK)]
-        four = [(CAMERA, [4]), (CAMERA, [5]), (CAMERA, [6]), (CAMERA, [7])]
+        late = ["The data is from (%s)" % CAMERA]
         cases = [
-            ("the 13-byte inquiry", h.request(CAMERA, [1, 0, 0, 5, 0, 0, 0, 1, 0x81, 0x09, 0x04, 0x00, 0xFF]),
-             (CAMERA, bytes.fromhex("010000050000000181090400ff")), acked, acked, []),
+            ("the 13-byte inquiry", [1, 0, 0, 5, 0, 0, 0, 1, 0x81, 0x09, 0x04, 0x00, 0xFF], None, [ACK], [ACK], []),
             ("low bytes; non-numbers and fractions give 0", h.request(CAMERA, [300, -1, 256, 511, "x", None, 1.5, 65]),
-             (CAMERA, b"\x2c\xff\x00\xff\x00\x00\x00\x41"), acked, acked, []),
+             (CAMERA, b"\x2c\xff\x00\xff\x00\x00\x00\x41"), [ACK], [ACK], []),
             ("empty data", h.request(CAMERA, []), None, [], [], ["Data is empty."]),
             ("no data key", json.dumps({"ip": CAMERA, "port": h.VISCA_PORT}), None, [], [], ["Data is empty."]),
             ("not JSON", "hello {", None, [], [], []),
             ("a JSON array", json.dumps([CAMERA, h.VISCA_PORT, [1]]), None, [], [], []),
             ("ip not an address", h.request("camera-1", [1]), None, [], [], ["It's failed to write data to socket."]),
-            ("stranger dropped, camera relayed", h.request(CAMERA, version), to_camera, [(OTHER, [1]), (CAMERA, [2])],
-             [(CAMERA, [2])], ["The data is from (%s)" % OTHER]),
+            ("stranger dropped, camera relayed", version, None, [(OTHER, [1]), [2]], [[2]],
+             ["The data is from (%s)" % OTHER]),
             ("leading zeros: sent, answer not relayed", h.request("127.0.4.007", version), (ZEROS, bytes(version)),
              [(ZEROS, [3])], [], ["The data is from (%s)" % ZEROS]),
-            ("four answers: three relayed, the fourth dropped", h.request(CAMERA, version), to_camera, four, four[:3],
-             ["The data is from (%s)" % CAMERA]),
-            ("a command ends with its completion", h.request(CAMERA, COMMAND), (CAMERA, bytes(COMMAND)),
-             [(CAMERA, ACK), (CAMERA, DONE), (CAMERA, ACK)], [(CAMERA, ACK), (CAMERA, DONE)],
-             ["The data is from (%s)" % CAMERA]),
-            ("a command ends with an error", h.request(CAMERA, COMMAND), (CAMERA, bytes(COMMAND)),
-             [(CAMERA, ERROR), (CAMERA, DONE)], [(CAMERA, ERROR)], ["The data is from (%s)" % CAMERA]),
-            ("an inquiry ends with its answer", h.request(CAMERA, inquiry(1)), (CAMERA, bytes(inquiry(1))),
-             [(CAMERA, answer(1)), (CAMERA, answer(1))], [(CAMERA, answer(1))], ["The data is from (%s)" % CAMERA]),
-            ("a foreign sequence number is not an answer", h.request(CAMERA, inquiry(1)), (CAMERA, bytes(inquiry(1))),
-             [(CAMERA, answer(2)), (CAMERA, answer(1))], [(CAMERA, answer(1))], ["The data is from (%s)" % CAMERA]),
-            ("raw VISCA ends with its completion", h.request(CAMERA, version), to_camera,
-             [(CAMERA, [0x90, 0x41, 0xFF]), (CAMERA, [0x90, 0x51, 0xFF]), (CAMERA, [1])],
-             [(CAMERA, [0x90, 0x41, 0xFF]), (CAMERA, [0x90, 0x51, 0xFF])], ["The data is from (%s)" % CAMERA]),
+            ("four answers: three relayed, the fourth dropped", version, None, [[4], [5], [6], [7]], [[4], [5], [6]],
+             late),
+            ("a command ends with its completion", COMMAND, None, [ACK, DONE, ACK], [ACK, DONE], late),
+            ("a command ends with an error", COMMAND, None, [ERROR, DONE], [ERROR], late),
+            ("an inquiry ends with its answer", inquiry(1), None, [answer(1), answer(1)], [answer(1)], late),
+            ("a foreign sequence number is not an answer", inquiry(1), None, [answer(2), answer(1)], [answer(1)], late),
+            ("raw VISCA ends with its completion", version, None, [[0x90, 0x41, 0xFF], [0x90, 0x51, 0xFF], [1]],
+             [[0x90, 0x41, 0xFF], [0x90, 0x51, 0xFF]], late),
         ]
         for name, payload, reached, answers, relayed, logged in cases:
             with self.subTest(name):
+                if isinstance(payload, list):
+                    payload, reached = h.request(CAMERA, payload), (CAMERA, bytes(payload))
                 start = len(self.bridge.log)
                 self.ws.send(payload)
                 if reached:
                     got, bridge_address = self.peers[reached[0]].receive()
                     self.assertEqual(got, reached[1])
                     self.assertEqual(bridge_address, ("127.0.0.1", h.VISCA_PORT))
-                for peer, data in answers:
+                for peer, data in (a if isinstance(a, tuple) else (CAMERA, a) for a in answers):
                     self.peers[peer].answer(bridge_address, data)
-                for peer, data in relayed:
+                for peer, data in (a if isinstance(a, tuple) else (CAMERA, a) for a in relayed):
                     self.assertEqual(self.ws.recv(), h.reply(peer, data))  # compact JSON
                 self.round_trip(self.ws, self.peers[BARRIER], [9], [0x99])
                 self.assertEqual(self.sync_log(start), logged)

@@ -108,40 +108,32 @@ TEST(ModelRegistry, UnknownCodesAndNames)
 	}
 }
 
-// A reply of a given length or content in place of the model's own answer to one inquiry.
-struct ReplyCase {
-	int host;
-	std::string model;
-	CameraSimulator::IdInquiry inquiry;
-	QByteArray visca;          // without the 8-byte header
-	std::string expectedModel; // empty: not identified
-};
-
-class IdentifyReplies : public ::testing::TestWithParam<ReplyCase> {};
-
-TEST_P(IdentifyReplies, LengthAndCodeRules)
+// A reply in place of the model's own answer to one inquiry: a 17-byte first answer, an 18-byte one naming a
+// model with a leading blank, a second answer with a byte above 7F, and a JS4's version answer one byte short.
+TEST(Identification, LengthAndCodeRules)
 {
-	const ReplyCase &c = GetParam();
-	const auto camera = startCamera(c.host, [&c](O &o) {
-		o.model = c.model;
-		o.idOverride[c.inquiry] = c.visca;
-	});
-	const std::string ip = camera->options().bindAddress;
-	EXPECT_EQ(describe({ModelIdentifier().identifyCamera(QString::fromStdString(ip))}),
-		  c.expectedModel.empty() ? Lines{} : Lines{ip + "|" + c.expectedModel + "|" + c.expectedModel});
+	using Inq = CameraSimulator::IdInquiry;
+	const struct {
+		int host;
+		const char *model;
+		Inq inquiry;
+		const char *visca;         // without the 8-byte header
+		std::string expectedModel; // empty: not identified
+	} cases[] = {{31, "QK-H32P", Inq::First, "90 50 56 4c 4f 00 00 00 ff", ""},
+		     {32, "QK-H32P", Inq::First, "90 50 56 4c 4f 00 00 00 00 ff", " ZR-318-30X"},
+		     {35, "QK-H57P", Inq::Second, "90 50 56 c1 4c 00 00 00 00 ff", "Unknown"},
+		     {37, "QK-JS4", Inq::Version, "90 50 02 01 00 00 00 00 ff", ""}};
+	for (const auto &c : cases) {
+		const auto camera = startCamera(c.host, [&c](O &o) {
+			o.model = c.model;
+			o.idOverride[c.inquiry] = hexBytes(c.visca);
+		});
+		const std::string ip = camera->options().bindAddress;
+		EXPECT_EQ(describe({ModelIdentifier().identifyCamera(QString::fromStdString(ip))}),
+			  c.expectedModel.empty() ? Lines{} : Lines{ip + "|" + c.expectedModel + "|" + c.expectedModel})
+			<< c.visca;
+	}
 }
-
-using Inq = CameraSimulator::IdInquiry;
-
-// A 17-byte first answer, an 18-byte one naming a model with a leading blank, a second answer with a byte above
-// 7F, and a JS4's version answer one byte short.
-INSTANTIATE_TEST_SUITE_P(
-	Replies, IdentifyReplies,
-	::testing::Values(ReplyCase{31, "QK-H32P", Inq::First, QByteArray::fromHex("9050564c4f000000ff"), ""},
-			  ReplyCase{32, "QK-H32P", Inq::First, QByteArray::fromHex("9050564c4f00000000ff"),
-				    " ZR-318-30X"},
-			  ReplyCase{35, "QK-H57P", Inq::Second, QByteArray::fromHex("905056c14c00000000ff"), "Unknown"},
-			  ReplyCase{37, "QK-JS4", Inq::Version, QByteArray::fromHex("9050020100000000ff"), ""}));
 
 // A silent camera, an address where nothing is bound, one whose answers come from another host and text that
 // is no address: an empty result.

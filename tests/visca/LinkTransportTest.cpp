@@ -147,38 +147,34 @@ TEST(LinkTransport, LateAnswerIsNoAnswerAndEveryStaleDatagramIsDiscarded)
 	EXPECT_TRUE(link->lastInquiryAnswered());
 }
 
-struct ConnectCase {
-	const char *answer; // nullptr: silence
-	bool connected;
-	bool alive;
-};
-
-class ConnectProbe : public ::testing::TestWithParam<ConnectCase> {};
-
-TEST_P(ConnectProbe, ReadsTheAddressSetAnswer)
+// The address-set probe's answer decides whether the camera is connected; any answer shows it alive.
+TEST(LinkTransport, ConnectProbeReadsTheAddressSetAnswer)
 {
-	const ConnectCase c = GetParam();
-	auto cam = startCamera(address, [&c](O &o) {
-		o.silent = !c.answer;
-		o.addressSetReply = c.answer ? hexBytes(c.answer) : QByteArray();
-	});
-	viscaIpModule link;
-	link.setPanSpeed(3);
-	EXPECT_EQ(link.connectCamera(address, cam->boundPort()), c.connected);
-	EXPECT_EQ(link.isCameraAlive(), c.alive);
-	const QByteArray probe = hexBytes("88 30 01 FF");
-	EXPECT_EQ(cam->payloads(), (QList<QByteArray>{probe, probe}));
-	// Connecting again keeps the counter (packets 1 to 3 are the probes) and the speeds.
-	link.connectCamera(address, cam->boundPort());
-	link.moveLeft();
-	EXPECT_EQ(hexText(cam->datagrams().last()).toStdString(), "01 00 00 09 00 00 00 04 81 01 06 01 03 0B 01 03 FF");
+	const struct {
+		const char *answer; // nullptr: silence
+		bool connected, alive;
+	} cases[] = {{"88 30 02 FF", true, true},
+		     {"88 30 03 FF", false, true},
+		     {"90 60 41 FF", false, true},
+		     {nullptr, false, false}};
+	for (const auto &c : cases) {
+		SCOPED_TRACE(c.answer ? c.answer : "silence");
+		auto cam = startCamera(address, [&c](O &o) {
+			o.silent = !c.answer;
+			o.addressSetReply = c.answer ? hexBytes(c.answer) : QByteArray();
+		});
+		viscaIpModule link;
+		link.setPanSpeed(3);
+		EXPECT_EQ(link.connectCamera(address, cam->boundPort()), c.connected);
+		EXPECT_EQ(link.isCameraAlive(), c.alive);
+		const QByteArray probe = hexBytes("88 30 01 FF");
+		EXPECT_EQ(cam->payloads(), (QList<QByteArray>{probe, probe}));
+		// Connecting again keeps the counter (packets 1 to 3 are the probes) and the speeds.
+		link.connectCamera(address, cam->boundPort());
+		link.moveLeft();
+		EXPECT_EQ(hexText(cam->datagrams().last()), "01 00 00 09 00 00 00 04 81 01 06 01 03 0B 01 03 FF");
+	}
 }
-
-INSTANTIATE_TEST_SUITE_P(Answers, ConnectProbe,
-			 ::testing::Values(ConnectCase{"88 30 02 FF", true, true},
-					   ConnectCase{"88 30 03 FF", false, true},
-					   ConnectCase{"90 60 41 FF", false, true},
-					   ConnectCase{nullptr, false, false}));
 
 TEST(JS4Link, NoProbeAnyAnswerIsAliveAndGettersSkipTheNumberCheck)
 {
