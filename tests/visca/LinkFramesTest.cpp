@@ -106,28 +106,18 @@ TEST_P(LinkFrames, SendsExactDatagrams)
 
 INSTANTIATE_TEST_SUITE_P(AllOperations, LinkFrames, ::testing::ValuesIn(frameCases));
 
-// The identification's raw inquiries go out as inquiries; longer ones are cut to sixteen bytes.
-TEST(LinkFrames, RawInquiryIsClampedToSixteenBytes)
-{
-	auto camera = startCamera("127.0.1.11");
-	unsigned char payload[20] = {0x81, 0x09, 0x00, 0x02, 0x00, 0x03, 0xFF};
-	QByteArray reply;
-	aimed(Plain, "127.0.1.11", camera->boundPort())->sendRawInquiry(reply, payload, sizeof(payload));
-	ASSERT_TRUE(camera->waitForDatagrams(1, 1000));
-	EXPECT_EQ(hexText(camera->datagrams()[0].left(12)).toStdString(), "01 10 00 10 00 00 00 01 81 09 00 02");
-	EXPECT_EQ(camera->datagrams()[0].size(), 24);
-}
-
-// Packets 1, 16, 65535 and 65536 (wrapped to 0); an empty reply decodes as number 0 but must not confirm packet 0.
-TEST(SequenceNumbers, OneDigitPerByteWrapToZeroAndSilenceNeverConfirmsIt)
+// The identification's raw inquiries go out as inquiries, cut to sixteen bytes. Packet 65535 is followed by 0;
+// an empty reply decodes as number 0 but must not confirm packet 0.
+TEST(LinkFrames, RawInquiryIsClampedAndNumbersWrapToZero)
 {
 	auto camera = startCamera("127.0.1.11");
 	auto link = aimed(Plain, "127.0.1.11", camera->boundPort());
-	for (int skip : {0, 14, 65518}) {
-		for (int i = 0; i < skip; i++)
-			link->nextSequence();
-		EXPECT_TRUE(link->moveUp());
-	}
+	unsigned char payload[20] = {0x81, 0x09, 0x00, 0x02, 0x00, 0x03, 0xFF};
+	QByteArray reply;
+	link->sendRawInquiry(reply, payload, sizeof(payload));
+	for (int i = 2; i < 65535; i++)
+		link->nextSequence();
+	EXPECT_TRUE(link->moveUp());
 	O silent;
 	silent.silent = true;
 	camera->setFaults(silent);
@@ -135,7 +125,9 @@ TEST(SequenceNumbers, OneDigitPerByteWrapToZeroAndSilenceNeverConfirmsIt)
 	QStringList numbers;
 	for (const QByteArray &d : camera->datagrams())
 		numbers << hexText(d.mid(4, 4));
-	EXPECT_EQ(numbers.join(" | "), "00 00 00 01 | 00 00 01 00 | 0F 0F 0F 0F | 00 00 00 00 | 00 00 00 00");
+	EXPECT_EQ(numbers.join(" | "), "00 00 00 01 | 0F 0F 0F 0F | 00 00 00 00 | 00 00 00 00");
+	EXPECT_EQ(hexText(camera->datagrams()[0].left(12)), "01 10 00 10 00 00 00 01 81 09 00 02");
+	EXPECT_EQ(camera->datagrams()[0].size(), 24);
 }
 
 TEST(LinkFactory, ChoosesTheClassByName)

@@ -86,48 +86,40 @@ INSTANTIATE_TEST_SUITE_P(
 		ReplyRule{Plain, "isCameraAlive moveUp", {}, elsewhere, "false false", 3, miss2}));
 
 // Every inquiry takes only an answer of its own length: "90 50 02 FF" or "90 50 02 02 02 02 FF".
-struct InquiryCase {
-	Family family;
-	const char *script;
-	const char *shortAnswers; // results for the 4-byte answer; nullptr: all "no answer"
-	const char *longAnswers;  // results for the 7-byte answer
-};
-
-class InquiryReplies : public ::testing::TestWithParam<InquiryCase> {};
-
-TEST_P(InquiryReplies, TakeOnlyTheirOwnAnswer)
+TEST(LinkTransport, InquiriesTakeOnlyTheirOwnAnswer)
 {
-	const InquiryCase c = GetParam();
+	const struct {
+		Family family;
+		const char *script;
+		const char *shortAnswers; // results for the 4-byte answer; nullptr: all "no answer"
+		const char *longAnswers;  // results for the 7-byte answer
+	} cases[] = {{Plain, "isAutoFocus getExposureMode getWhiteBalanceMode getGamma getImageMode getMirrorFlip",
+		      "true 2 2 2 2 3", nullptr},
+		     {Plain,
+		      "getHue getSaturation getSharpness getZoomPosition getFocusPosition getShutter getIris getGain "
+		      "getRedGain getBlueGain",
+		      nullptr, "2 34 2 8738 8738 34 2 2 34 34"},
+		     {JS4, "getHue", nullptr, "2"}};
 	auto cam = startCamera(address);
-	auto link = aimed(c.family, address, cam->boundPort());
-	const char *const replies[] = {"90 50 02 FF", "90 50 02 02 02 02 FF", "90 60 02 FF", "90 50 FF",
-				       "90 50 02 02 FF"};
-	for (int i = 0; i < 5; i++) {
-		O faults;
-		faults.inquiryReply = hexBytes(replies[i]);
-		cam->setFaults(faults);
-		QStringList results;
-		for (const LinkOperations::Result &result : LinkOperations::runScript(*link, c.script))
-			results << LinkOperations::format(result);
-		const char *expected = i == 0 ? c.shortAnswers : i == 1 ? c.longAnswers : nullptr;
-		const int count = QString(c.script).count(' ') + 1;
-		EXPECT_EQ(results.join(' '), expected ? expected : QString("no answer ").repeated(count).trimmed())
-			<< "answered " << replies[i];
+	for (const auto &c : cases) {
+		auto link = aimed(c.family, address, cam->boundPort());
+		const char *const replies[] = {"90 50 02 FF", "90 50 02 02 02 02 FF", "90 60 02 FF", "90 50 FF",
+					       "90 50 02 02 FF"};
+		for (int i = 0; i < 5; i++) {
+			O faults;
+			faults.inquiryReply = hexBytes(replies[i]);
+			cam->setFaults(faults);
+			QStringList results;
+			for (const LinkOperations::Result &result : LinkOperations::runScript(*link, c.script))
+				results << LinkOperations::format(result);
+			const char *expected = i == 0 ? c.shortAnswers : i == 1 ? c.longAnswers : nullptr;
+			const int count = QString(c.script).count(' ') + 1;
+			EXPECT_EQ(results.join(' '),
+				  expected ? expected : QString("no answer ").repeated(count).trimmed())
+				<< c.script << " answered " << replies[i];
+		}
 	}
 }
-
-INSTANTIATE_TEST_SUITE_P(
-	EveryKind, InquiryReplies,
-	::testing::Values(
-		InquiryCase{Plain,
-			    "isAutoFocus getExposureMode getWhiteBalanceMode getGamma getImageMode getMirrorFlip",
-			    "true 2 2 2 2 3", nullptr},
-		InquiryCase{
-			Plain,
-			"getHue getSaturation getSharpness getZoomPosition getFocusPosition getShutter getIris getGain "
-			"getRedGain getBlueGain",
-			nullptr, "2 34 2 8738 8738 34 2 2 34 34"},
-		InquiryCase{JS4, "getHue", nullptr, "2"}));
 
 TEST(LinkTransport, LateAnswerIsNoAnswerAndEveryStaleDatagramIsDiscarded)
 {
