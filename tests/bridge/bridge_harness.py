@@ -3,6 +3,7 @@ uses its real ports (TCP 55260, UDP 52381) without colliding with anything, and 
 import argparse
 import json
 import os
+import select
 import shutil
 import socket
 import subprocess
@@ -89,13 +90,8 @@ class Peer(socket.socket):
         return self.recvfrom(65536)
 
     def pending(self):
-        self.setblocking(False)
-        try:
-            return self.recvfrom(65536)
-        except BlockingIOError:
-            return None
-        finally:
-            self.settimeout(HANG_GUARD)
+        """A datagram already here, or None."""
+        return self.recvfrom(65536) if select.select([self], [], [], 0)[0] else None
 
     def answer(self, to, data):
         self.sendto(bytes(data), to)

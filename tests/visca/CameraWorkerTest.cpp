@@ -1,5 +1,6 @@
 // The camera worker against the simulator: order, merging, where results arrive, and stopping mid-wait.
 #include "CameraWorker.h"
+#include "LinkOperations.h"
 #include "LinkTestSupport.h"
 
 #include <QCoreApplication>
@@ -14,7 +15,6 @@
 namespace {
 
 using Link = CameraWorker::Link;
-enum { ZoomKind = 1, FocusKind = 2 };
 
 // Runs the caller's event loop until done() holds or two seconds ran out.
 bool spin(const std::function<bool()> &done)
@@ -61,21 +61,14 @@ TEST(CameraWorker, KeepsOrderAndMergesOnlyValueSettings)
 {
 	auto camera = startCamera("127.0.7.10");
 	GatedWorker gated(*camera);
-	const QList<QPair<int, int>> posted{{1, 1}, {0, -1}, {1, 2}, {0, 0}, {1, 3}, {0, 5}, {2, 7}, {1, 4}, {2, 8}};
-	for (const auto &[kind, value] : posted) { // kind: 0 never merged, 1 zoom position, 2 focus position
-		gated.worker.post(kind, [kind = kind, value = value](Link &link) {
-			if (kind == ZoomKind)
-				link->setZoomPosition(value);
-			else if (kind == FocusKind)
-				link->setFocusPosition(value);
-			else if (value == 0)
-				link->panTiltStop();
-			else if (value < 0)
-				link->moveUp();
-			else
-				link->setPresetNumber(value), link->storePreset();
-		});
-	}
+	// Kind 0 is never merged, 1 is the zoom position, 2 the focus position.
+	const std::pair<int, const char *> posted[] = {{1, "setZoomPosition 1"},  {0, "moveUp"},
+						       {1, "setZoomPosition 2"},  {0, "panTiltStop"},
+						       {1, "setZoomPosition 3"},  {0, "setPresetNumber 5 storePreset"},
+						       {2, "setFocusPosition 7"}, {1, "setZoomPosition 4"},
+						       {2, "setFocusPosition 8"}};
+	for (const auto &[kind, script] : posted)
+		gated.worker.post(kind, [script = script](Link &link) { LinkOperations::runScript(*link, script); });
 	gated.open();
 	ASSERT_TRUE(spin([&] { return gated.worker.isIdle(); }));
 	EXPECT_EQ(payloadTexts(*camera), (QStringList{up, stop, "81 01 04 3F 01 05 FF", "81 01 04 47 00 00 00 04 02 FF",
