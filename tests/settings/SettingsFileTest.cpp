@@ -198,7 +198,8 @@ int main(int argc, char **argv)
 {
 	// Never touch the real user's data folder.
 	QStandardPaths::setTestModeEnabled(true);
-	qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &message) { logLines << message; });
+	qInstallMessageHandler(
+		[](QtMsgType, const QMessageLogContext &, const QString &message) { logLines << message; });
 	::testing::InitGoogleTest(&argc, argv);
 	return RUN_ALL_TESTS();
 }
