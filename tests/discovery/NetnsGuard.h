@@ -2,9 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <cstdlib>
-#include <string>
-
 // Identity (inode) of the network namespace this process runs in; 0 when it cannot be read.
 inline unsigned long networkNamespaceId()
 {
@@ -18,11 +15,4 @@ inline bool inPrivateNetworkNamespace(unsigned long hostId)
 {
 	const unsigned long own = networkNamespaceId();
 	return hostId != 0 && own != 0 && own != hostId;
-}
-
-// The starting namespace as recorded by the script that made this one (PTZ_HOST_NETNS); 0 when not given.
-inline unsigned long recordedHostNamespaceId()
-{
-	const char *recorded = std::getenv("PTZ_HOST_NETNS");
-	return recorded ? std::strtoul(recorded, nullptr, 10) : 0;
 }

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Runs the end-to-end test in a private network namespace with its own D-Bus session.
-# Anything missing is a failure, never a skip.
-set -uo pipefail
 # usage: run-e2e.sh [--obs-tarball OBS.tar.xz] MODULE.so DATA_DIR PTZCTL
-# Without --obs-tarball the test runs in the installed OBS; with it, in that OBS unpacked to a temporary folder.
+# Runs the end-to-end test in a private network namespace with its own D-Bus session, in the installed OBS or the
+# one the tarball holds. Anything missing is a failure, never a skip.
+set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 tarball=""
 if [ "${1:-}" = --obs-tarball ]; then
@@ -19,12 +18,9 @@ done
 [ -x /usr/libexec/at-spi-bus-launcher ] || missing+=("at-spi2-core")
 /usr/bin/python3 -c "import pyatspi" 2>/dev/null || missing+=("python3-pyatspi")
 /usr/bin/python3 -c "import websocket" 2>/dev/null || missing+=("python3-websocket")
+unshare -n true 2>/dev/null || missing+=("a network namespace (unshare -n needs root)")
 if [ ${#missing[@]} -gt 0 ]; then
 	echo "FAIL: missing for the end-to-end test: ${missing[*]} (run scripts/setup.sh)" >&2
-	exit 1
-fi
-if ! unshare -n true 2>/dev/null; then
-	echo "FAIL: cannot create a network namespace (unshare -n needs root)" >&2
 	exit 1
 fi
 work=$(mktemp -d /tmp/ptz-e2e.XXXXXX)
@@ -33,22 +29,14 @@ mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR=$work/runtime
 if [ -n "$tarball" ]; then
 	mkdir "$work/host"
-	if ! tar -xJf "$tarball" -C "$work/host"; then
-		echo "FAIL: cannot unpack $tarball" >&2
-		exit 1
-	fi
-	obs=$(find "$work/host" -path '*/bin/obs' -type f | head -n 1)
-	if [ -z "$obs" ]; then
-		echo "FAIL: no bin/obs in $tarball" >&2
+	tar -xJf "$tarball" -C "$work/host" && obs=$(find "$work/host" -path '*/bin/obs' -type f | head -n 1)
+	if [ -z "${obs:-}" ]; then
+		echo "FAIL: cannot unpack $tarball or it has no bin/obs" >&2
 		exit 1
 	fi
 	export PTZ_OBS_ROOT=$(dirname "$(dirname "$obs")")
 fi
 unshare -n -- dbus-run-session -- /usr/bin/python3 "$here/test_obs_e2e.py" "$@" "$work/run"
 status=$?
-if [ $status -ne 0 ]; then
-	echo "kept for inspection: $work" >&2
-else
-	rm -rf "$work"
-fi
+if [ $status -eq 0 ]; then rm -rf "$work"; else echo "kept for inspection: $work" >&2; fi
 exit $status

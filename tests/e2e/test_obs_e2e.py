@@ -1,13 +1,10 @@
 #!/usr/bin/python3
-"""The module in OBS (Debian's OBS 29, or the OBS that PTZ_OBS_ROOT names), checked from outside.
-
-Runs inside a private network namespace (run-e2e.sh makes it) on its own Xvfb display with
-simulated cameras on loopback, and drives OBS with xdotool, reading widgets and menus from the
-accessibility bus. Every check is reported; the run fails if any check fails.
+"""The module in OBS (Debian's OBS 29, or the OBS that PTZ_OBS_ROOT names), checked from outside: on its own Xvfb
+display inside the private network namespace that run-e2e.sh makes, with a simulated camera on loopback, driven with
+xdotool and read over the accessibility bus. Every check is reported; the run fails if any check fails.
 
 usage: test_obs_e2e.py MODULE.so DATA_DIR PTZCTL WORKDIR
 """
-import json
 import os
 import pathlib
 import re
@@ -16,18 +13,19 @@ import subprocess
 import sys
 import time
 
+import websocket  # python3-websocket
+
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "scripts"))
 from obs_harness import (MODULE, PANEL_TITLE, Accessibility, HarnessError, ObsSession, Simulator,  # noqa: E402
                          bring_up_loopback, wait_for)
 
 CAM1 = ("QK-H57P", "127.0.7.11", "E2E H57P")
-CAM2 = ("QK-H32P", "127.0.7.12", "E2E H32P")
 MOVE_UP = re.compile(r"^81 01 06 01 [0-9a-f]{2} [0-9a-f]{2} 03 01 ff$")
 PAN_TILT_STOP = re.compile(r"^81 01 06 01 [0-9a-f]{2} [0-9a-f]{2} 03 03 ff$")
-# Messages the module writes when something is wrong (its own diagnostics and OBS's about it).
+# Messages the module writes when something is wrong (its own diagnostics and OBS's about it). Not among them:
+# "check count number Error", the link turning away the late answers of a camera that was silent for a while.
 MODULE_TROUBLE = re.compile(r"Failed to get base\.ini path|Failed to open basic\.ini|It's failed|Catch Error|"
-                            r"Data is empty|ViscaTransfer: Error|check count number Error|"
-                            r"text for module: '" + MODULE, re.I)
+                            r"Data is empty|ViscaTransfer: Error|text for module: '" + MODULE, re.I)
 
 failures = []
 
@@ -39,27 +37,17 @@ def check(name, ok, detail=""):
     return ok
 
 
-def moves_up_and_stops(sim, press, release):
-    """press(), hold, release(): the camera must get moveUp, then panTiltStop."""
-    start = len(sim.received())
-    press()
-    time.sleep(0.4)
-    release()
-
-    def moved():
-        got = sim.received()[start:]
-        ups = [i for i, p in enumerate(got) if MOVE_UP.match(p)]
-        return bool(ups) and any(PAN_TILT_STOP.match(p) for p in got[ups[0] + 1:])
-    return wait_for(moved, 5, 0.05)
+def moved_up_then_stopped(sim, start):
+    got = sim.received()[start:]
+    ups = [i for i, p in enumerate(got) if MOVE_UP.match(p)]
+    return bool(ups) and any(PAN_TILT_STOP.match(p) for p in got[ups[0] + 1:])
 
 
 def stacking_top(session):
     """The topmost of OBS's main window and the panel (X keeps siblings bottom to top)."""
+    out = subprocess.run(["xwininfo", "-root", "-children"], env=session.env, capture_output=True, text=True).stdout
     ours = set(session.panel_windows()) | {session.main_window()}
-    out = subprocess.run(["xwininfo", "-root", "-children"], env=session.env, capture_output=True,
-                         text=True).stdout
-    order = [int(m.group(1), 16) for m in re.finditer(r"^\s+(0x[0-9a-f]+) ", out, re.M)]
-    seen = [w for w in order if w in ours]
+    seen = [int(w, 16) for w in re.findall(r"^\s+(0x[0-9a-f]+) ", out, re.M) if int(w, 16) in ours]
     return seen[0] if seen else None
 
 
@@ -108,9 +96,8 @@ def choose_view(session, a11y, entry):
 
 
 def report_startup(session):
-    ours = session.init_module_ms(MODULE)
-    tools = session.init_module_ms("frontend-tools")
-    print(f"MEASURE obs_init_module {MODULE} {ours} ms, frontend-tools {tools} ms", flush=True)
+    print(f"MEASURE obs_init_module {MODULE} {session.init_module_ms(MODULE)} ms, frontend-tools "
+          f"{session.init_module_ms('frontend-tools')} ms", flush=True)
 
 
 def share_of_panel_colour(session, rect, name):
@@ -179,7 +166,6 @@ def restart_checks(session, docked_rect, float_at):
         session.xdotool("windowmove", floated[0], 140, 160)
         time.sleep(0.5)
         floated = session.window_rect(floated[0])
-    check("The float button floats the docked dock", bool(floated), floated)
     session.quit_obs(timeout=10)
     report_startup(session)
     session.stop_obs()
@@ -187,32 +173,11 @@ def restart_checks(session, docked_rect, float_at):
     session.start_obs(accessibility=False)
     again = wait_for(session.panel_windows, 10, 0.2)
     where = session.window_rect(again[0]) if again else None
-    check("After a restart OBS shows the floating dock where it was left",
+    check("The float button floats the restored dock, and after a restart OBS shows it where it was left",
           where is not None and bool(floated) and abs(where[0] - floated[0]) <= 2 and
           abs(where[1] - floated[1]) <= 2 and where[2:] == floated[2:], (where, floated))
     session.quit_obs(timeout=10)
     report_startup(session)
-
-
-def bridge_round_trip(address):
-    """A version inquiry (sequence number 9) through the bridge; returns the open client and the answers."""
-    import websocket  # python3-websocket
-
-    try:
-        ws = websocket.create_connection("ws://127.0.0.1:55260", timeout=5)
-    except Exception as error:  # noqa: BLE001 - report any connection failure
-        check("The bridge takes a client on loopback", False, error)
-        return None, []
-    request = [1, 16, 0, 5, 0, 0, 0, 9, 0x81, 0x09, 0x00, 0x02, 0xFF]
-    ws.send(json.dumps({"ip": address, "port": 52381, "data": request}))
-    replies = []
-    ws.settimeout(2)
-    for _ in range(3):
-        try:
-            replies.append(json.loads(ws.recv()))
-        except Exception:  # noqa: BLE001 - no more answers
-            break
-    return ws, replies
 
 
 def main():
@@ -221,14 +186,11 @@ def main():
     work = pathlib.Path(workdir)
     work.mkdir(parents=True, exist_ok=True)
     session = ObsSession(work / "obs", module_so, data_dir)
-    sims = []
-    ws = None
+    cam1 = ws = None
     try:
-        sims = [Simulator(ptzctl, model, address, work / f"sim-{model}.log") for model, address, _ in (CAM1, CAM2)]
-        session.prepare(
-            hotkeys={"TiltUpHotKey": [{"key": "OBS_KEY_F9"}]},
-            settings={"hotKey": True, "Camera1IP": CAM1[1], "Camera1NickName": CAM1[2], "Camera2IP": CAM2[1],
-                      "Camera2NickName": CAM2[2]})
+        cam1 = Simulator(ptzctl, CAM1[0], CAM1[1], work / "sim.log")
+        session.prepare(hotkeys={"TiltUpHotKey": [{"key": "OBS_KEY_F9"}]},
+                        settings={"hotKey": True, "Camera1IP": CAM1[1], "Camera1NickName": CAM1[2]})
         session.start_obs()
         a11y = Accessibility(session.display)
         wait_for(a11y.app, 10, 0.2)
@@ -277,21 +239,21 @@ def main():
                      (panel, slot, len(pad))):
             return
         up_button = pad[1]
-        cam1 = sims[0]
         idle = not a11y.enabled(up_button)
         session.click(*a11y.center(slot[0]))
         check("Clicking the slot connects the camera and enables the disabled pad",
               idle and wait_for(lambda: a11y.enabled(up_button), 15, 0.02), idle)
-        x, y = a11y.center(up_button)
-        check("UpButton press/release sends moveUp then panTiltStop",
-              moves_up_and_stops(cam1, lambda: session.press(x, y), session.release), cam1.received()[-6:])
-        f9 = [lambda action=action: session.xdotool(action, "F9") for action in ("keydown", "keyup")]
-        check("Hotkey bound in basic.ini moves the camera", moves_up_and_stops(cam1, *f9), cam1.received()[-6:])
+        start = len(cam1.received())
+        session.xdotool("keydown", "F9")
+        time.sleep(0.4)
+        session.xdotool("keyup", "F9")
+        check("Hotkey bound in basic.ini moves the camera up and stops it",
+              wait_for(lambda: moved_up_then_stopped(cam1, start), 5, 0.05), cam1.received()[start:])
 
         # The camera goes silent (its process stopped, its socket still there): OBS keeps answering, well within
         # the 0.75 s that one silent exchange lasted, while the pad is pressed and while the link check runs.
         os.kill(cam1.proc.pid, signal.SIGSTOP)
-        session.press(x, y)
+        session.press(*a11y.center(up_button))
         pressed, _ = longest_answer(a11y, up_button, 0.5)
         session.release()
         released, _ = longest_answer(a11y, up_button, 1.5)
@@ -305,11 +267,11 @@ def main():
         check("The slot reconnects by itself when the camera answers again",
               wait_for(lambda: a11y.enabled(up_button), 25, 0.2))
 
-        ws, replies = bridge_round_trip(CAM2[1])
-        got = sims[1].received()
-        ok = "81 09 00 02 ff" in got and bool(replies) and all(
-            r.get("ip") == CAM2[1] and r.get("port") == 52381 and r.get("data") for r in replies)
-        check("Bridge relays the request to the camera and returns its answers", ok, (replies, got))
+        # A client of the bridge stays connected through the quit below (its relaying is tested on its own).
+        try:
+            ws = websocket.create_connection("ws://127.0.0.1:55260", timeout=5)
+        except Exception as error:  # noqa: BLE001 - report any connection failure
+            check("The bridge takes a WebSocket client on loopback", False, error)
 
         docked_rect, float_at = dock_checks(session, a11y)
 
@@ -334,8 +296,8 @@ def main():
         if ws is not None:
             ws.close()
         session.stop()
-        for sim in sims:
-            sim.stop()
+        if cam1 is not None:
+            cam1.stop()
     print(f"{len(failures)} check(s) failed" if failures else "all checks passed")
 
 

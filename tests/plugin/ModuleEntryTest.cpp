@@ -71,7 +71,6 @@ TEST_P(LocaleLookupTest, LooksKeysUp)
 INSTANTIATE_TEST_SUITE_P(
 	Keys, LocaleLookupTest,
 	::testing::Values(
-		LookupCase{"Found", false, nullptr, false, "UseHotHeys", "found:Use Hotkeys"},
 		LookupCase{"UnknownKey", false, nullptr, false, "NoSuchKey", "missing:untouched"},
 		LookupCase{"NoLocaleFile", true, nullptr, false, "UseHotHeys", "missing:untouched"},
 		LookupCase{"UnknownLocaleIsEnglish", false, "xx-XX", false, "SimpleMode", "found:Simple Mode"},
