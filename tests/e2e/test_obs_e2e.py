@@ -51,7 +51,7 @@ def stacking_top(session):
     return seen[0] if seen else None
 
 
-def longest_answer(a11y, node, seconds, until=None):
+def longest_answer(a11y, node, seconds, until=lambda enabled: False):
     """Asks OBS for node's state every 20 ms (over the accessibility bus; its interface thread answers) for
     `seconds` or until until(enabled) holds. Returns the longest answer time in ms and whether until() held."""
     longest, end = 0.0, time.monotonic() + seconds
@@ -59,10 +59,10 @@ def longest_answer(a11y, node, seconds, until=None):
         asked = time.monotonic()
         enabled = a11y.enabled(node)
         longest = max(longest, (time.monotonic() - asked) * 1000)
-        if until is not None and until(enabled):
+        if until(enabled):
             return longest, True
         time.sleep(0.02)
-    return longest, until is None
+    return longest, False
 
 
 def inside(rect, outer, slack=0):
@@ -93,11 +93,6 @@ def choose_view(session, a11y, entry):
         time.sleep(0.4)
         session.key(*(["Down"] * entry), "Return")
         time.sleep(0.8)
-
-
-def report_startup(session):
-    print(f"MEASURE obs_init_module {MODULE} {session.init_module_ms(MODULE)} ms, frontend-tools "
-          f"{session.init_module_ms('frontend-tools')} ms", flush=True)
 
 
 def share_of_panel_colour(session, rect, name):
@@ -159,15 +154,15 @@ def restart_checks(session, docked_rect, float_at):
     check("After a restart OBS shows the dock docked, as it was left", shown and not session.panel_windows(),
           (docked_rect, session.panel_windows()))
     floated = None
-    if float_at:
+    for _ in range(3 if float_at else 0):  # a click may come before OBS has finished restoring its layout
         session.click(float_at[0] + mx, float_at[1] + my)
-        floated = wait_for(session.panel_windows, 3, 0.1)
+        if (floated := wait_for(session.panel_windows, 3, 0.1)):
+            break
     if floated:
         session.xdotool("windowmove", floated[0], 140, 160)
         time.sleep(0.5)
         floated = session.window_rect(floated[0])
     session.quit_obs(timeout=10)
-    report_startup(session)
     session.stop_obs()
 
     session.start_obs(accessibility=False)
@@ -177,7 +172,9 @@ def restart_checks(session, docked_rect, float_at):
           where is not None and bool(floated) and abs(where[0] - floated[0]) <= 2 and
           abs(where[1] - floated[1]) <= 2 and where[2:] == floated[2:], (where, floated))
     session.quit_obs(timeout=10)
-    report_startup(session)
+    # The start-up figure from OBS's profiler, of a start without the accessibility bus.
+    print(f"MEASURE obs_init_module {MODULE} {session.init_module_ms(MODULE)} ms, frontend-tools "
+          f"{session.init_module_ms('frontend-tools')} ms", flush=True)
 
 
 def main():
@@ -227,6 +224,7 @@ def main():
             hidden = not session.panel_windows()
             session.open_tools_entry(a11y)
             again = wait_for(session.panel_windows, 5, 0.1)
+            time.sleep(0.5)  # the shown dock settles before its slot's place is read below
             check("Escape hides the panel and the entry shows the same window again", hidden and again == panels,
                   (hidden, again))
 
@@ -256,12 +254,11 @@ def main():
         session.press(*a11y.center(up_button))
         pressed, _ = longest_answer(a11y, up_button, 0.5)
         session.release()
-        released, _ = longest_answer(a11y, up_button, 1.5)
         longest, dropped = longest_answer(a11y, up_button, 15, until=lambda enabled: not enabled)
-        print(f"MEASURE silent camera, longest answer: {max(pressed, released):.1f} ms pad pressed and released, "
-              f"{longest:.1f} ms link check", flush=True)
+        print(f"MEASURE silent camera, longest answer: {pressed:.1f} ms pad pressed, {longest:.1f} ms released "
+              "until the link check gives up", flush=True)
         check("OBS answers while the pad is pressed and the link check waits on the silent camera",
-              max(pressed, released, longest) < 300, f"{pressed:.0f}, {released:.0f}, {longest:.0f} ms")
+              max(pressed, longest) < 300, f"{pressed:.0f}, {longest:.0f} ms")
         check("The link check finds the silent camera gone and disables the pad", dropped)
         os.kill(cam1.proc.pid, signal.SIGCONT)
         check("The slot reconnects by itself when the camera answers again",
@@ -288,7 +285,6 @@ def main():
               any("Listening on 127.0.0.1 and ::1, port 55260" in line for line in bridge_lines)
               and any("Stopped listening" in line for line in bridge_lines), bridge_lines)
         if seconds is not None:
-            report_startup(session)
             restart_checks(session, docked_rect, float_at)
     except HarnessError as error:
         check("harness", False, str(error))

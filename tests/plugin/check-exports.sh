@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The module must export the seven OBS entry points, as plain C functions, and nothing else; and it may link only
 # front-end functions that OBS 29 through 32 all export (the dock functions differ between them and are looked up
-# at run time). usage: check-exports.sh MODULE.so [QT_MAJOR]
+# at run time); and it links the Qt of QT_MAJOR only. usage: check-exports.sh MODULE.so QT_MAJOR
 set -euo pipefail
 expected=$(printf 'obs_module_%s\n' free_locale get_string load set_locale set_pointer unload ver)
 actual=$(nm -D --defined-only "$1" | awk '$2 == "T" {print $3}' | sort)
@@ -17,18 +17,14 @@ everywhere="obs_frontend_add_event_callback obs_frontend_add_tools_menu_qaction 
 obs_frontend_get_main_window obs_frontend_pop_ui_translation obs_frontend_push_ui_translation
 obs_frontend_remove_event_callback"
 linked=$(nm -D --undefined-only "$1" | awk '{print $2}' | sed 's/@.*//' | grep '^obs_frontend_' || true)
-for symbol in $linked; do
-	if ! grep -qw "$symbol" <<<"$everywhere"; then
-		echo "FAIL: $1 links $symbol, which not every OBS from 29 to 32 exports" >&2
-		exit 1
-	fi
-done
-if [ -n "${2:-}" ]; then
-	qt=$(objdump -p "$1" | awk '$1 == "NEEDED" && $2 ~ /^libQt/ {print $2}')
-	wrong=$(grep -v "^libQt$2" <<<"$qt" || true)
-	if [ -z "$qt" ] || [ -n "$wrong" ]; then
-		echo "FAIL: $1 must link Qt $2 only, links: $qt" >&2
-		exit 1
-	fi
+extra=$(grep -vxF -f <(tr ' ' '\n' <<<"$everywhere") <<<"$linked" || true)
+if [ -n "$extra" ]; then
+	echo "FAIL: $1 links $extra, which not every OBS from 29 to 32 exports" >&2
+	exit 1
+fi
+qt=$(objdump -p "$1" | awk '$1 == "NEEDED" && $2 ~ /^libQt/ {print $2}')
+if [ -z "$qt" ] || grep -qv "^libQt$2" <<<"$qt"; then
+	echo "FAIL: $1 must link Qt $2 only, links: $qt" >&2
+	exit 1
 fi
 echo "exports OK; front-end functions: $(echo $linked)"
