@@ -90,7 +90,6 @@ class Peer(socket.socket):
         return self.recvfrom(65536)
 
     def pending(self):
-        """A datagram already here, or None."""
         return self.recvfrom(65536) if select.select([self], [], [], 0)[0] else None
 
     def answer(self, to, data):

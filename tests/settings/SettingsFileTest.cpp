@@ -1,5 +1,7 @@
 #include "settings/Utils.h"
 
+#include "LinkTestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -21,8 +23,6 @@
 
 namespace {
 
-QStringList logLines;
-
 QByteArray fileBytes(const QString &path)
 {
 	QFile file(path);
@@ -42,7 +42,8 @@ protected:
 	void SetUp() override
 	{
 		ASSERT_TRUE(tmp.isValid());
-		logLines.clear();
+		QStandardPaths::setTestModeEnabled(true); // never the real user's data folder
+		logged.clear();
 	}
 
 	QTemporaryDir tmp;
@@ -68,7 +69,7 @@ TEST_F(SettingsFile, RoundTripFromAMissingDirectoryKeepsUnknownKeys)
 		  (QStringList{"BrenmoorOBSPlugin.json", "BrenmoorOBSPlugin.json.notes"}));
 	ASSERT_TRUE(Utils::readJsonFile(object, dir));
 	EXPECT_EQ(object, first);
-	EXPECT_TRUE(logLines.isEmpty());
+	EXPECT_TRUE(logged.isEmpty());
 }
 
 // Paths that really fail, even for root: the settings directory under a plain file, and a directory in place
@@ -92,7 +93,7 @@ TEST_P(SettingsFileFailure, ReadAndWriteFailAndLeaveWhatWasThere)
 	const QString failing = tmp.filePath(GetParam().settingsDir);
 	QJsonObject object;
 	EXPECT_FALSE(Utils::readJsonFile(object, failing));
-	EXPECT_EQ(logLines, QStringList{GetParam().expectedLog});
+	EXPECT_EQ(logged, QStringList{GetParam().expectedLog});
 	EXPECT_FALSE(Utils::writeJsonFile(QJsonObject{{"a", "b"}}, failing));
 	EXPECT_TRUE(isFile ? QFileInfo(blocker).isFile() : QFileInfo(blocker).isDir());
 	EXPECT_TRUE(QDir(failing).entryList(QDir::Files | QDir::Hidden).isEmpty());
@@ -122,8 +123,8 @@ TEST_P(SettingsFileUnreadable, ReadsEmptyAndIsKeptAsBadBeforeReplaced)
 	}
 	EXPECT_EQ(fileBytes(path + ".bad"), GetParam() + ".bad");
 	EXPECT_EQ(fileBytes(path + ".2.bad"), GetParam() + ".2.bad");
-	EXPECT_EQ(logLines, (QStringList{"Kept the unreadable settings file as BrenmoorOBSPlugin.json.bad.",
-					 "Kept the unreadable settings file as BrenmoorOBSPlugin.json.2.bad."}));
+	EXPECT_EQ(logged, (QStringList{"Kept the unreadable settings file as BrenmoorOBSPlugin.json.bad.",
+				       "Kept the unreadable settings file as BrenmoorOBSPlugin.json.2.bad."}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Contents, SettingsFileUnreadable,
@@ -155,7 +156,7 @@ TEST_F(SettingsFile, ReadOnlyFileAndFifoAreLeftAlone)
 	EXPECT_FALSE(reading.get());
 	EXPECT_FALSE(QFileInfo(path).isFile());
 	const QString left = "The settings file is read-only or not a regular file; it is left as it is.";
-	EXPECT_EQ(logLines, (QStringList{left, "The settings file is not a regular file; it is left as it is.", left}));
+	EXPECT_EQ(logged, (QStringList{left, "The settings file is not a regular file; it is left as it is.", left}));
 }
 
 // When the unreadable bytes cannot be kept (no room for them), they are not thrown away either: the write is
@@ -178,10 +179,9 @@ TEST_F(SettingsFile, OutOfRoomLeavesTheFileWhole)
 	putBytes(path, "garbage");
 	withFileSizeLimit(4, [this] { EXPECT_FALSE(Utils::writeJsonFile(QJsonObject{{"hotKey", true}}, dir)); });
 	EXPECT_EQ(fileBytes(path), "garbage");
-	EXPECT_EQ(logLines, QStringList{"It's failed to open the file."});
+	EXPECT_EQ(logged, QStringList{"It's failed to open the file."});
 
-	const QJsonObject previous{{"Camera1IP", "10.0.0.5"}};
-	ASSERT_TRUE(Utils::writeJsonFile(previous, dir));
+	ASSERT_TRUE(Utils::writeJsonFile(QJsonObject{{"Camera1IP", "10.0.0.5"}}, dir));
 	const QByteArray before = fileBytes(path);
 	withFileSizeLimit(512, [&] {
 		EXPECT_FALSE(Utils::writeJsonFile(QJsonObject{{"Camera1NickName", QString(4096, 'n')}}, dir));
@@ -193,13 +193,3 @@ TEST_F(SettingsFile, OutOfRoomLeavesTheFileWhole)
 }
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-	// Never touch the real user's data folder.
-	QStandardPaths::setTestModeEnabled(true);
-	qInstallMessageHandler(
-		[](QtMsgType, const QMessageLogContext &, const QString &message) { logLines << message; });
-	::testing::InitGoogleTest(&argc, argv);
-	return RUN_ALL_TESTS();
-}

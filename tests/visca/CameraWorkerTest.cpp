@@ -16,16 +16,6 @@ namespace {
 
 using Link = CameraWorker::Link;
 
-// Runs the caller's event loop until done() holds or two seconds ran out.
-bool spin(const std::function<bool()> &done)
-{
-	QElapsedTimer clock;
-	clock.start();
-	while (!done() && clock.elapsed() < 2000)
-		QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-	return done();
-}
-
 // A worker whose link aims at the camera, held at a gate until open() so that operations can pile up behind it.
 struct GatedWorker {
 	explicit GatedWorker(const CameraSimulator &camera)
@@ -39,6 +29,16 @@ struct GatedWorker {
 		});
 	}
 	void open() { gate.set_value(); }
+	// Opens the gate and runs the caller's event loop until the worker is idle or two seconds ran out.
+	bool openAndFinish()
+	{
+		open();
+		QElapsedTimer clock;
+		clock.start();
+		while (!worker.isIdle() && clock.elapsed() < 2000)
+			QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+		return worker.isIdle();
+	}
 	CameraWorker worker;
 	std::promise<void> gate;
 };
@@ -69,8 +69,7 @@ TEST(CameraWorker, KeepsOrderAndMergesOnlyValueSettings)
 						       {2, "setFocusPosition 8"}};
 	for (const auto &[kind, script] : posted)
 		gated.worker.post(kind, [script = script](Link &link) { LinkOperations::runScript(*link, script); });
-	gated.open();
-	ASSERT_TRUE(spin([&] { return gated.worker.isIdle(); }));
+	ASSERT_TRUE(gated.openAndFinish());
 	EXPECT_EQ(payloadTexts(*camera), (QStringList{up, stop, "81 01 04 3F 01 05 FF", "81 01 04 47 00 00 00 04 02 FF",
 						      "81 01 04 48 00 00 00 08 FF"}));
 }
@@ -99,8 +98,7 @@ TEST(CameraWorker, ResultsArriveOnTheCallersThreadInOrder)
 			});
 	}
 	gone.reset();
-	gated.open();
-	ASSERT_TRUE(spin([&] { return gated.worker.isIdle(); }));
+	ASSERT_TRUE(gated.openAndFinish());
 	EXPECT_EQ(results, (QList<int>{16, 32, 64, 80}));
 	EXPECT_EQ(threads, QSet<QThread *>{QThread::currentThread()});
 }

@@ -1,5 +1,5 @@
-// ptzctl send and identify and their usage errors, run as the built program (ptzctl simulate serves the discovery
-// and OBS tests).
+// ptzctl send and identify run as the built program: arguments, results and exit codes (each operation's bytes and
+// decoding are checked with the link). Identify prints the name as the model list writes it (a leading blank kept).
 #include "LinkTestSupport.h"
 
 #include <QProcess>
@@ -45,8 +45,6 @@ TEST_P(Ptzctl, RunsOrRefuses)
 	}
 }
 
-// Each operation's bytes and decoding are checked with the link; here arguments, results and exit codes through
-// the tool. Identify prints the name as the model list writes it (a leading blank kept).
 INSTANTIATE_TEST_SUITE_P(
 	Lines, Ptzctl,
 	::testing::Values(
