@@ -6,7 +6,6 @@
 #include "ORPlusMinusButton.h"
 #include "PanTiltLimitSettingDialog.h"
 #include "PresetRenameDialog.h"
-#include "models/H57p_ViscaOps.h"
 #include "plugin/CameraHotKey.h"
 
 #include <QComboBox>
@@ -15,7 +14,7 @@
 #include <QRegularExpression>
 #include <QSlider>
 
-using Action = std::function<void(Rig &)>;
+using Action = std::function<void(TestPanel &)>;
 Q_DECLARE_METATYPE(Action)
 
 namespace {
@@ -24,44 +23,51 @@ namespace {
 const QMap<std::string, int> palShutters = {{"1/250", 0x0A}, {"1/180", 0x0B}, {"1/100", 0x0D},
 					    {"1/50", 0x0F},  {"1/25", 0x10},  {"1/12", 0x11}};
 
-QStringList exposureSteppers(const Rig &rig)
+QStringList exposureSteppers(const TestPanel &rig)
 {
 	QStringList texts;
 	for (const char *name : {"ShutterSpeedButton", "IrisButton", "GainButton"}) {
-		auto *stepper = rig.child<ORPlusMinusButton>(name);
+		auto *stepper = rig.findChild<ORPlusMinusButton *>(name);
 		texts << (stepper->isEnabled() ? "" : "off ") + stepper->findChild<QLineEdit *>("InputEdit")->text();
 	}
 	return texts;
 }
 
-// Pressed (exactly one datagram goes out), then released.
-Action held(const QString &button)
+// Pressed (exactly one datagram goes out), then released; a zoom or focus drive ends with the camera at position,
+// which the slider then shows.
+Action held(const QString &button, const QString &slider = {}, int position = 0)
 {
-	return [button](Rig &r) {
+	return [=](TestPanel &r) {
 		QTest::mousePress(r.button(button), Qt::LeftButton);
 		QTRY_COMPARE(r.sent().size(), 1);
-		QTest::mouseRelease(r.button(button), Qt::LeftButton);
-	};
-}
-
-// Driven while the camera moves on to position: the slider shows where it stopped.
-Action drivenTo(const QString &button, const QString &slider, int position)
-{
-	return [=](Rig &r) {
-		QTest::mousePress(r.button(button), Qt::LeftButton);
 		CameraSimulator::State state = r.camera->state();
 		state.zoomPosition = state.focusPosition = position;
 		r.camera->setState(state);
 		QTest::mouseRelease(r.button(button), Qt::LeftButton);
-		QTRY_COMPARE(r.child<QSlider>(slider)->value(), position);
+		if (!slider.isEmpty())
+			QTRY_COMPARE(r.findChild<QSlider *>(slider)->value(), position);
+	};
+}
+
+// Dragged through positions, paced so that the camera keeps up (positions still waiting would give way to the newest).
+Action dragged(const QString &slider, const QList<int> &positions)
+{
+	return [=](TestPanel &r) {
+		QSlider *handle = r.findChild<QSlider *>(slider);
+		handle->setSliderDown(true);
+		for (int position : positions) {
+			handle->setSliderPosition(position);
+			QVERIFY(r.settle());
+		}
+		handle->setSliderDown(false);
 	};
 }
 
 // The typed speed is clamped, stored under the camera's prefix and goes out with the next drive only.
 Action speed(const QString &field, const QString &typed, const QString &shown, const QString &drive)
 {
-	return [=](Rig &r) {
-		QLineEdit *edit = r.child<QLineEdit>(field + "Edit");
+	return [=](TestPanel &r) {
+		QLineEdit *edit = r.findChild<QLineEdit *>(field + "Edit");
 		edit->clear();
 		QTest::keyClicks(edit, typed);
 		QTest::keyClick(edit, Qt::Key_Return);
@@ -75,7 +81,7 @@ Action speed(const QString &field, const QString &typed, const QString &shown, c
 
 Action clicks(const QStringList &buttons)
 {
-	return [buttons](Rig &r) {
+	return [buttons](TestPanel &r) {
 		for (const QString &name : buttons)
 			r.click(name);
 	};
@@ -83,21 +89,28 @@ Action clicks(const QStringList &buttons)
 
 Action choose(const QString &box, const QString &text)
 {
-	return [=](Rig &r) { r.child<QComboBox>(box)->setCurrentIndex(r.child<QComboBox>(box)->findText(text)); };
+	return [=](TestPanel &r) {
+		r.findChild<QComboBox *>(box)->setCurrentIndex(r.findChild<QComboBox *>(box)->findText(text));
+	};
 }
 
 Action hotKey(int key, bool pressed)
 {
-	return [=](Rig &r) { emit r.panel.findChild<CameraHotKey *>()->hotKeysentTo(key, pressed); };
+	return [=](TestPanel &r) { emit r.findChild<CameraHotKey *>()->hotKeysentTo(key, pressed); };
 }
 
-// One signal of the limit dialog; only an angle is stored, under the camera's prefix.
+// One signal of the limit dialog; only an angle is stored, under the camera's prefix. Opened twice, the dialog is
+// still one, and its speed compensation switch is off on models without it.
 Action limit(int type, int value, const QString &stored = {})
 {
-	return [=](Rig &r) {
+	return [=](TestPanel &r) {
 		const QJsonObject before = readSettings();
-		r.panel.action("PanTiltLimit")->trigger();
-		emit r.panel.findChild<PanTiltLimitSettingDialog *>()->triggered(CommandType(type), value);
+		r.action("PanTiltLimit")->trigger();
+		r.action("PanTiltLimit")->trigger();
+		const auto dialogs = r.findChildren<PanTiltLimitSettingDialog *>();
+		QCOMPARE(dialogs.size(), 1);
+		QCOMPARE(dialogs[0]->findChild<QPushButton *>("PTZSpeedCompButton")->isEnabled(), r.model != "QK-H32P");
+		emit dialogs[0]->triggered(CommandType(type), value);
 		QJsonObject after = readSettings();
 		if (!stored.isEmpty())
 			QCOMPARE(after.take(r.prefix() + stored), QJsonValue(QString::number(value)));
@@ -105,27 +118,15 @@ Action limit(int type, int value, const QString &stored = {})
 	};
 }
 
-// The switch is off on models without speed compensation; opened twice, the dialog is still one.
-Action speedCompensation(bool available)
-{
-	return [=](Rig &r) {
-		r.panel.action("PanTiltLimit")->trigger();
-		r.panel.action("PanTiltLimit")->trigger();
-		const auto dialogs = r.panel.findChildren<PanTiltLimitSettingDialog *>();
-		QCOMPARE(dialogs.size(), 1);
-		QCOMPARE(dialogs[0]->findChild<QPushButton *>("PTZSpeedCompButton")->isEnabled(), available);
-	};
-}
-
 // Quick exposure settings switch to Manual first; the shutter shown is the one set, or the camera's.
 Action quick(const QString &button, bool pal, const QString &shutter)
 {
-	return [=](Rig &r) {
+	return [=](TestPanel &r) {
 		if (pal)
-			r.child<ORPlusMinusButton>("ShutterSpeedButton")->setElements(palShutters);
+			r.findChild<ORPlusMinusButton *>("ShutterSpeedButton")->setElements(palShutters);
 		r.click(button);
-		QVERIFY(r.panel.settle()); // the mode's read-back does not overwrite the values just set
-		QCOMPARE(r.child<QComboBox>("ExposureModeBox")->currentText(), QString("Manual"));
+		QVERIFY(r.settle()); // the mode's read-back does not overwrite the values just set
+		QCOMPARE(r.findChild<QComboBox *>("ExposureModeBox")->currentText(), QString("Manual"));
 		QCOMPARE(exposureSteppers(r).first(), shutter);
 	};
 }
@@ -143,214 +144,199 @@ class MainDialogControlsTest : public QObject {
 private slots:
 	void init() { writeSettings(QJsonObject()); }
 
-	void sends_data();
-	void sends();
-	void presetRename();
-	void presetSpeedAtConnect_data();
-	void presetSpeedAtConnect();
-	void reportedModeNotInList_data();
-	void reportedModeNotInList();
+	void sends_data()
+	{
+		QTest::addColumn<Action>("action");
+		QTest::addColumn<QStringList>("expected"); // beginnings of the datagrams, in order
+		QTest::addColumn<QString>("model");
+
+		// QK-H57P defaults: pan/tilt speed 0B 0B (1..24), zoom 5 (0..7), focus 3 (0..7), slider zoom speed 2.
+		auto pad = [](const QString &speeds,
+			      const QString &direction) { // the move, then the stop at the same speeds
+			return QStringList{"81 01 06 01 " + speeds + " " + direction + " ff",
+					   "81 01 06 01 " + speeds + " 03 03 ff"};
+		};
+		const QStringList zoomStop = {"81 01 04 07 00 ff", "81 01 00 01 ff", "81 09 04 47 ff"};
+		const QStringList focusStop = {"81 01 04 08 00 ff", "81 09 04 48 ff"};
+		const QStringList manual = {"81 01 04 39 03 ff", "81 09 04 4a ff", "81 09 04 4b ff", "81 09 04 4c ff"};
+		row("up", held("UpButton"), pad("0b 0b", "03 01"));
+		row("lower right", held("LowerRightButton"), pad("0b 0b", "02 02"));
+		row("home: nothing on release", held("HomeButton"), {"81 01 06 04 ff"});
+		// No direct-position command goes back after a drive.
+		row("zoom minus", held("ZoomMinusButton", "ZoomSlider", 0x1234),
+		    QStringList("81 01 04 07 32 ff") + zoomStop);
+		row("focus plus", held("FocusPlusButton", "FocusSlider", 0x0456),
+		    QStringList("81 01 04 08 33 ff") + focusStop);
+		row("zoom slider drag: one position per change", dragged("ZoomSlider", {100, 200, 200, 0x1000}),
+		    {"81 01 04 47 00 00 06 04 02 ff", "81 01 04 47 00 00 0c 08 02 ff",
+		     "81 01 04 47 01 00 00 00 02 ff"});
+		row("focus slider drag", dragged("FocusSlider", {0x0456}), {"81 01 04 48 00 04 05 06 ff"});
+		row("AF on", clicks({"AFButton"}), {"81 01 04 38 02 ff"});
+
+		row("pan 99 -> 24", speed("PanSpeed", "99", "24", "UpButton"), pad("18 0b", "03 01"));
+		row("pan empty -> 1", speed("PanSpeed", "", "1", "UpButton"), pad("01 0b", "03 01"));
+		row("tilt 5", speed("TiltSpeed", "5", "5", "DownButton"), pad("0b 05", "03 02"));
+		row("zoom 99 -> 7", speed("ZoomSpeed", "99", "7", "ZoomPlusButton"),
+		    QStringList("81 01 04 07 27 ff") + zoomStop);
+		row("focus empty -> 0", speed("FocusSpeed", "", "0", "FocusPlusButton"),
+		    QStringList("81 01 04 08 30 ff") + focusStop);
+
+		row("hotkey 9 pressed calls preset 4", hotKey(9, true), {"81 01 04 3f 02 04 ff"});
+		row("hotkey 9 released", hotKey(9, false), {});
+		row("hotkey 4 pressed zooms in", hotKey(4, true), {"81 01 04 07 22 ff"});
+		row("hotkey 4 released stops the zoom", hotKey(4, false), {"81 01 04 07 00 ff"});
+		row("hotkey 15 is none", hotKey(15, true), {});
+		row("hotkey -1 is none", hotKey(-1, true), {});
+		row("hotkeys switched off", [](TestPanel &r) { r.action("UseHotHeys")->trigger(), hotKey(0, true)(r); },
+		    {});
+		row("hotkey while disconnected", [](TestPanel &r) { r.click("Camera1Button"), hotKey(9, true)(r); },
+		    {});
+
+		const QString clear = " 07 0f 0f 0f 07 0f 0f 0f ff";
+		row("QK-H32P: limits on, nothing sent or stored", limit(5, 1), {}, "QK-H32P");
+		row("limits off: both clears", limit(5, 0), {"81 01 06 07 01 01" + clear, "81 01 06 07 01 00" + clear});
+		row("speed compensation off", limit(4, 0), {"81 01 06 1f 01 00 ff"});
+		row("pan left -170 stored", limit(1, -170, "PanLeftLimit"), {"81 01 06 07 00 00"});
+		row("unknown limit type", limit(7, 1), {});
+
+		row("10+ and 5, CALL: 15", clicks({"TenButton", "Preset5Button", "CallButton"}),
+		    {"81 01 04 3f 02 0f ff"});
+		row("3, STORE", clicks({"Preset3Button", "StoreButton"}), {"81 01 04 3f 01 03 ff"});
+		row("9 clicked twice, CALL: nothing", clicks({"Preset9Button", "Preset9Button", "CallButton"}), {});
+		row("nothing, CALL", clicks({"CallButton"}), {});
+		row("10+ twice and 1, STORE: 1", clicks({"TenButton", "TenButton", "Preset1Button", "StoreButton"}),
+		    {"81 01 04 3f 01 01 ff"});
+
+		// The mode goes out; the values are read back, not sent.
+		row(
+			"exposure Manual",
+			[](TestPanel &r) {
+				QCOMPARE(exposureSteppers(r), QStringList({"off 1/180", "off F3.2", "off 24dB"}));
+				choose("ExposureModeBox", "Manual")(r);
+				QVERIFY(r.settle());
+				QCOMPARE(exposureSteppers(r), QStringList({"1/180", "F3.2", "24dB"}));
+			},
+			manual);
+		row("white balance OnePush",
+		    [](TestPanel &r) {
+			    choose("AWBModeBox", "OnePush")(r);
+			    QVERIFY(!r.findChild<QWidget *>("RGainButton")
+					     ->findChild<QPushButton *>("PlusButton")
+					     ->isEnabled());
+			    r.click("OnePushButton");
+		    },
+		    {"81 01 04 35 03 ff", "81 01 04 10 05 ff"});
+		// QK-H57P codes: 1/30 16, 1/120 12; F2 13, F3.2 10; 33dB 11, 21dB 7, 24dB 8.
+		const QStringList lowLight = {"81 01 04 4a 00 00 01 00 ff", "81 01 04 4b 00 00 00 0d ff",
+					      "81 01 04 4c 00 00 00 0b ff"};
+		row("low light", quick("LowLightButton", false, "1/30"), manual + lowLight);
+		row("low light without 1/30: 1/25", quick("LowLightButton", true, "1/25"), manual + lowLight);
+		row("back light without 1/120: no shutter", quick("BackLightButton", true, "1/180"),
+		    manual + QStringList{"81 01 04 4b 00 00 00 08 ff", "81 01 04 4c 00 00 00 07 ff"});
+	}
+	void sends()
+	{
+		QFETCH(Action, action);
+		QFETCH(QStringList, expected);
+		QFETCH(QString, model);
+		writeSettings(QJsonObject{{"hotKey", true}});
+		TestPanel panel;
+		QVERIFY(panel.up(model, "127.0.6.50", [](CameraSimulator::State &state) {
+			state.autoFocus = false;
+			state.exposureMode = 0;
+			state.whiteBalanceMode = 0;
+			state.shutter = 11; // 1/180, in both shutter lists
+			state.iris = 10;
+			state.gain = 8;
+		}));
+		action(panel);
+		QVERIFY(panel.settle());
+
+		QStringList sent = panel.sent();
+		for (int i = 0; i < qMin(sent.size(), expected.size()); ++i)
+			sent[i].truncate(expected[i].size());
+		QCOMPARE(sent.join(" | "), expected.join(" | "));
+		for (auto *choice : panel.findChildren<QPushButton *>(QRegularExpression("^(Preset\\d|Ten)Button$")))
+			QVERIFY2(!choice->isChecked(), qPrintable(choice->objectName())); // no preset stays chosen
+	}
+
+	void presetRename()
+	{
+		writeSettings(QJsonObject{{"1", "Wide"}, {"hotKey", false}});
+		TestPanel panel;
+		QCOMPARE(panel.button("Preset1Button")->text(), QString("Wide"));
+		panel.action("PresetRename")->trigger();
+		QPointer<PresetRenameDialog> dialog = panel.findChild<PresetRenameDialog *>();
+		QVERIFY(dialog && dialog->isVisible());
+		dialog->findChild<QLineEdit *>("Preset3Edit")->setText("Pulpit");
+		QTest::mouseClick(dialog->findChild<QPushButton *>("ApplyButton"), Qt::LeftButton);
+
+		QJsonObject expected{{"hotKey", false}};
+		for (int k = 1; k <= 9; ++k) {
+			const QString key = QString::number(k);
+			expected[key] = k == 1 ? QString("Wide") : k == 3 ? QString("Pulpit") : key;
+			QCOMPARE(panel.button(QString("Preset%1Button").arg(k))->text(), expected[key].toString());
+		}
+		QCOMPARE(readSettings(), expected);
+		QTRY_VERIFY(dialog.isNull()); // closed and deleted
+	}
+
+	void presetSpeedAtConnect_data()
+	{
+		QTest::addColumn<QString>("stored");
+		QTest::addColumn<QString>("shown");
+		QTest::addColumn<int>("code"); // sent at connect; -1: nothing
+		QTest::newRow("first item: nothing sent") << "5 DegSec"
+							  << "5 DegSec" << -1;
+		QTest::newRow("another item: sent and kept") << "80 DegSec"
+							     << "80 DegSec" << 3;
+		QTest::newRow("unknown text: nothing") << "999 DegSec"
+						       << "5 DegSec" << -1;
+	}
+	void presetSpeedAtConnect()
+	{
+		QFETCH(QString, stored);
+		QFETCH(QString, shown);
+		QFETCH(int, code);
+		const QString key = "127.0.6.61QK-H57PPresetSpeed";
+		writeSettings(QJsonObject{{key, stored}});
+		TestPanel panel;
+		QVERIFY(panel.up("QK-H57P", "127.0.6.61"));
+		QList<int> sent;
+		for (const QByteArray &payload : panel.atConnect) {
+			if (payload.startsWith(QByteArray::fromHex("81 01 06 20")))
+				sent << payload.at(4);
+		}
+		QCOMPARE(sent, code < 0 ? QList<int>() : QList<int>{code});
+		QCOMPARE(panel.findChild<QComboBox *>("PresetSpeedBox")->currentText(), shown);
+		QCOMPARE(readSettings().value(key).toString(), stored);
+	}
+
+	// A reported exposure mode that is not in the list: the box falls back to its first entry without handling the
+	// change, so the steppers keep the state the previous camera left.
+	void reportedModeNotInList_data()
+	{
+		QTest::addColumn<bool>("afterAutomatic"); // else a fresh panel
+		QTest::newRow("fresh panel") << false;
+		QTest::newRow("after an automatic camera") << true;
+	}
+	void reportedModeNotInList()
+	{
+		QFETCH(bool, afterAutomatic);
+		auto previous = startCamera("QK-H57P", "127.0.6.66", false,
+					    [](CameraSimulator::State &s) { s.exposureMode = 0; });
+		QVERIFY(previous);
+		TestPanel panel;
+		if (afterAutomatic) {
+			panel.connectSlot(2, "127.0.6.66");
+			QVERIFY(panel.settle() && panel.checkedSlots() == QStringList{"Camera2Button"});
+		}
+		QVERIFY(panel.up("QK-H57P", "127.0.6.65", [](CameraSimulator::State &s) { s.exposureMode = 0x0D; }));
+		QCOMPARE(panel.findChild<QComboBox *>("ExposureModeBox")->currentIndex(), 0);
+		QCOMPARE(panel.findChild<QWidget *>("ShutterSpeedButton")->isEnabled(), !afterAutomatic);
+		QCOMPARE(panel.findChild<QWidget *>("IrisButton")->isEnabled(), !afterAutomatic);
+	}
 };
-
-void MainDialogControlsTest::sends_data()
-{
-	QTest::addColumn<Action>("action");
-	QTest::addColumn<QStringList>("expected"); // beginnings of the datagrams, in order
-	QTest::addColumn<QString>("model");
-
-	// QK-H57P defaults: pan/tilt speed 0B 0B (1..24), zoom 5 (0..7), focus 3 (0..7), slider zoom speed 2.
-	auto pad = [](const QString &speeds, const QString &direction) { // the move, then the stop at the same speeds
-		return QStringList{"81 01 06 01 " + speeds + " " + direction + " ff",
-				   "81 01 06 01 " + speeds + " 03 03 ff"};
-	};
-	const QStringList zoomStop = {"81 01 04 07 00 ff", "81 01 00 01 ff", "81 09 04 47 ff"};
-	const QStringList focusStop = {"81 01 04 08 00 ff", "81 09 04 48 ff"};
-	const QStringList manual = {"81 01 04 39 03 ff", "81 09 04 4a ff", "81 09 04 4b ff", "81 09 04 4c ff"};
-	row("up", held("UpButton"), pad("0b 0b", "03 01"));
-	row("lower right", held("LowerRightButton"), pad("0b 0b", "02 02"));
-	row("home: nothing on release", held("HomeButton"), {"81 01 06 04 ff"});
-	// No direct-position command goes back after a drive.
-	row("zoom minus", drivenTo("ZoomMinusButton", "ZoomSlider", 0x1234),
-	    QStringList("81 01 04 07 32 ff") + zoomStop);
-	row("focus plus", drivenTo("FocusPlusButton", "FocusSlider", 0x0456),
-	    QStringList("81 01 04 08 33 ff") + focusStop);
-	// Paced so that the camera keeps up; positions still waiting would give way to the newest.
-	row("zoom slider drag: one position per change",
-	    [](Rig &r) {
-		    QSlider *slider = r.child<QSlider>("ZoomSlider");
-		    slider->setSliderDown(true);
-		    for (int position : {100, 200, 200, 0x1000}) {
-			    slider->setSliderPosition(position);
-			    QVERIFY(r.panel.settle());
-		    }
-		    slider->setSliderDown(false);
-	    },
-	    {"81 01 04 47 00 00 06 04 02 ff", "81 01 04 47 00 00 0c 08 02 ff", "81 01 04 47 01 00 00 00 02 ff"});
-
-	row("pan 99 -> 24", speed("PanSpeed", "99", "24", "UpButton"), pad("18 0b", "03 01"));
-	row("pan empty -> 1", speed("PanSpeed", "", "1", "UpButton"), pad("01 0b", "03 01"));
-	row("tilt 5", speed("TiltSpeed", "5", "5", "DownButton"), pad("0b 05", "03 02"));
-	row("zoom 99 -> 7", speed("ZoomSpeed", "99", "7", "ZoomPlusButton"),
-	    QStringList("81 01 04 07 27 ff") + zoomStop);
-	row("focus empty -> 0", speed("FocusSpeed", "", "0", "FocusPlusButton"),
-	    QStringList("81 01 04 08 30 ff") + focusStop);
-
-	row("hotkey 9 pressed calls preset 4", hotKey(9, true), {"81 01 04 3f 02 04 ff"});
-	row("hotkey 9 released", hotKey(9, false), {});
-	row("hotkey 4 pressed zooms in", hotKey(4, true), {"81 01 04 07 22 ff"});
-	row("hotkey 4 released stops the zoom", hotKey(4, false), {"81 01 04 07 00 ff"});
-	row("hotkey 15 is none", hotKey(15, true), {});
-	row("hotkey -1 is none", hotKey(-1, true), {});
-	row("hotkeys switched off", [](Rig &r) { r.panel.action("UseHotHeys")->trigger(), hotKey(0, true)(r); }, {});
-	row("hotkey while disconnected", [](Rig &r) { r.click("Camera1Button"), hotKey(9, true)(r); }, {});
-
-	const QString clear = " 07 0f 0f 0f 07 0f 0f 0f ff";
-	row("limits on: nothing sent or stored", limit(5, 1), {});
-	row("limits off: both clears", limit(5, 0), {"81 01 06 07 01 01" + clear, "81 01 06 07 01 00" + clear});
-	row("speed compensation off", limit(4, 0), {"81 01 06 1f 01 00 ff"});
-	row("pan left -170 stored", limit(1, -170, "PanLeftLimit"), {"81 01 06 07 00 00"});
-	row("unknown limit type", limit(7, 1), {});
-	row("QK-H32P: no speed compensation", speedCompensation(false), {}, "QK-H32P");
-	row("QK-H57P: speed compensation", speedCompensation(true), {});
-
-	row("10+ and 5, CALL: 15", clicks({"TenButton", "Preset5Button", "CallButton"}), {"81 01 04 3f 02 0f ff"});
-	row("3, STORE", clicks({"Preset3Button", "StoreButton"}), {"81 01 04 3f 01 03 ff"});
-	row("9 clicked twice, CALL: nothing", clicks({"Preset9Button", "Preset9Button", "CallButton"}), {});
-	row("nothing, CALL", clicks({"CallButton"}), {});
-	row("10+ twice and 1, STORE: 1", clicks({"TenButton", "TenButton", "Preset1Button", "StoreButton"}),
-	    {"81 01 04 3f 01 01 ff"});
-
-	// The mode goes out; the values are read back, not sent.
-	row(
-		"exposure Manual",
-		[](Rig &r) {
-			QCOMPARE(exposureSteppers(r), QStringList({"off 1/180", "off F3.2", "off 24dB"}));
-			choose("ExposureModeBox", "Manual")(r);
-			QVERIFY(r.panel.settle());
-			QCOMPARE(exposureSteppers(r), QStringList({"1/180", "F3.2", "24dB"}));
-		},
-		manual);
-	row("white balance OnePush",
-	    [](Rig &r) {
-		    choose("AWBModeBox", "OnePush")(r);
-		    QVERIFY(!r.child<QWidget>("RGainButton")->findChild<QPushButton *>("PlusButton")->isEnabled());
-		    r.click("OnePushButton");
-	    },
-	    {"81 01 04 35 03 ff", "81 01 04 10 05 ff"});
-	// QK-H57P codes: 1/30 16, 1/120 12; F2 13, F3.2 10; 33dB 11, 21dB 7, 24dB 8.
-	const QStringList lowLight = {"81 01 04 4a 00 00 01 00 ff", "81 01 04 4b 00 00 00 0d ff",
-				      "81 01 04 4c 00 00 00 0b ff"};
-	row("low light", quick("LowLightButton", false, "1/30"), manual + lowLight);
-	row("low light without 1/30: 1/25", quick("LowLightButton", true, "1/25"), manual + lowLight);
-	row("back light without 1/120: no shutter", quick("BackLightButton", true, "1/180"),
-	    manual + QStringList{"81 01 04 4b 00 00 00 08 ff", "81 01 04 4c 00 00 00 07 ff"});
-}
-
-void MainDialogControlsTest::sends()
-{
-	QFETCH(Action, action);
-	QFETCH(QStringList, expected);
-	QFETCH(QString, model);
-	writeSettings(QJsonObject{{"hotKey", true}});
-	Rig rig;
-	QVERIFY(rig.up(model, "127.0.6.50", [](CameraSimulator::State &state) {
-		state.autoFocus = false;
-		state.exposureMode = 0;
-		state.whiteBalanceMode = 0;
-		state.shutter = 11; // 1/180, in both shutter lists
-		state.iris = 10;
-		state.gain = 8;
-	}));
-	action(rig);
-	QVERIFY(rig.panel.settle());
-
-	QStringList sent = rig.sent();
-	for (int i = 0; i < qMin(sent.size(), expected.size()); ++i)
-		sent[i].truncate(expected[i].size());
-	QCOMPARE(sent.join(" | "), expected.join(" | "));
-	for (auto *choice : rig.panel.findChildren<QPushButton *>(QRegularExpression("^(Preset\\d|Ten)Button$")))
-		QVERIFY2(!choice->isChecked(), qPrintable(choice->objectName())); // no preset stays chosen
-}
-
-void MainDialogControlsTest::presetRename()
-{
-	writeSettings(QJsonObject{{"1", "Wide"}, {"hotKey", false}});
-	TestPanel panel;
-	QCOMPARE(panel.button("Preset1Button")->text(), QString("Wide"));
-	panel.action("PresetRename")->trigger();
-	QPointer<PresetRenameDialog> dialog = panel.findChild<PresetRenameDialog *>();
-	QVERIFY(dialog && dialog->isVisible());
-	dialog->findChild<QLineEdit *>("Preset3Edit")->setText("Pulpit");
-	QTest::mouseClick(dialog->findChild<QPushButton *>("ApplyButton"), Qt::LeftButton);
-
-	QJsonObject expected{{"hotKey", false}};
-	for (int k = 1; k <= 9; ++k) {
-		const QString key = QString::number(k);
-		expected[key] = k == 1 ? QString("Wide") : k == 3 ? QString("Pulpit") : key;
-		QCOMPARE(panel.button(QString("Preset%1Button").arg(k))->text(), expected[key].toString());
-	}
-	QCOMPARE(readSettings(), expected);
-	QTRY_VERIFY(dialog.isNull()); // closed and deleted
-}
-
-void MainDialogControlsTest::presetSpeedAtConnect_data()
-{
-	QTest::addColumn<int>("storedIndex"); // item of the box in code order; -1: a text that is no item
-
-	QTest::newRow("first item: nothing sent") << 0;
-	QTest::newRow("another item: sent and kept") << 3;
-	QTest::newRow("unknown text: nothing") << -1;
-}
-
-void MainDialogControlsTest::presetSpeedAtConnect()
-{
-	QFETCH(int, storedIndex);
-	H57p_ViscaOps ops("QK-H57P");
-	const QList<std::string> labels = Utils::sortedKeysByValue(QMap<std::string, int>(ops.presetSpeeds()));
-	const QString stored = storedIndex < 0 ? QString("999 DegSec") : QString::fromStdString(labels.at(storedIndex));
-	const QString key = "127.0.6.61QK-H57PPresetSpeed";
-	writeSettings(QJsonObject{{key, stored}});
-	Rig rig;
-	QVERIFY(rig.up("QK-H57P", "127.0.6.61"));
-	QList<int> speedsSent;
-	for (const QByteArray &payload : rig.atConnect) {
-		if (payload.startsWith(QByteArray::fromHex("81 01 06 20")))
-			speedsSent << payload.at(4);
-	}
-	QCOMPARE(speedsSent, storedIndex > 0 ? QList<int>{storedIndex} : QList<int>());
-	QCOMPARE(rig.child<QComboBox>("PresetSpeedBox")->currentText(),
-		 QString::fromStdString(labels.at(qMax(storedIndex, 0))));
-	QCOMPARE(readSettings().value(key).toString(), stored);
-}
-
-void MainDialogControlsTest::reportedModeNotInList_data()
-{
-	QTest::addColumn<int>("previousMode"); // exposure mode of a camera connected before; -1: none
-	QTest::addColumn<bool>("stepsEnabled");
-
-	QTest::newRow("fresh panel") << -1 << true;
-	QTest::newRow("after a manual camera") << 3 << true;
-	QTest::newRow("after an automatic camera") << 0 << false;
-}
-
-// The box falls back to its first entry without handling the change, so the steppers keep their state.
-void MainDialogControlsTest::reportedModeNotInList()
-{
-	QFETCH(int, previousMode);
-	QFETCH(bool, stepsEnabled);
-	auto previous = startCamera("QK-H57P", "127.0.6.66", false,
-				    [previousMode](CameraSimulator::State &s) { s.exposureMode = previousMode; });
-	QVERIFY(previous);
-	Rig rig;
-	if (previousMode >= 0) {
-		connectSlot(rig.panel, 2, "127.0.6.66");
-		QVERIFY(rig.panel.settle() && rig.button("Camera2Button")->isChecked());
-	}
-	QVERIFY(rig.up("QK-H57P", "127.0.6.65", [](CameraSimulator::State &s) { s.exposureMode = 0x0D; }));
-	QCOMPARE(rig.child<QComboBox>("ExposureModeBox")->currentIndex(), 0);
-	QCOMPARE(rig.child<QWidget>("ShutterSpeedButton")->isEnabled(), stepsEnabled);
-	QCOMPARE(rig.child<QWidget>("IrisButton")->isEnabled(), stepsEnabled);
-}
 
 PANEL_TEST_MAIN(MainDialogControlsTest)
 #include "tst_maindialog_controls.moc"
