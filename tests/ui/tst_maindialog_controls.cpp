@@ -14,6 +14,8 @@
 #include <QRegularExpression>
 #include <QSlider>
 
+#include <tuple>
+
 using Action = std::function<void(TestPanel &)>;
 Q_DECLARE_METATYPE(Action)
 
@@ -144,121 +146,8 @@ class MainDialogControlsTest : public QObject {
 private slots:
 	void init() { writeSettings(QJsonObject()); }
 
-	void sends_data()
-	{
-		QTest::addColumn<Action>("action");
-		QTest::addColumn<QStringList>("expected"); // beginnings of the datagrams, in order
-		QTest::addColumn<QString>("model");
-
-		// QK-H57P defaults: pan/tilt speed 0B 0B (1..24), zoom 5 (0..7), focus 3 (0..7), slider zoom speed 2.
-		auto pad = [](const QString &speeds,
-			      const QString &direction) { // the move, then the stop at the same speeds
-			return QStringList{"81 01 06 01 " + speeds + " " + direction + " ff",
-					   "81 01 06 01 " + speeds + " 03 03 ff"};
-		};
-		const QStringList zoomStop = {"81 01 04 07 00 ff", "81 01 00 01 ff", "81 09 04 47 ff"};
-		const QStringList focusStop = {"81 01 04 08 00 ff", "81 09 04 48 ff"};
-		const QStringList manual = {"81 01 04 39 03 ff", "81 09 04 4a ff", "81 09 04 4b ff", "81 09 04 4c ff"};
-		row("up", held("UpButton"), pad("0b 0b", "03 01"));
-		row("lower right", held("LowerRightButton"), pad("0b 0b", "02 02"));
-		row("home: nothing on release", held("HomeButton"), {"81 01 06 04 ff"});
-		// No direct-position command goes back after a drive.
-		row("zoom minus", held("ZoomMinusButton", "ZoomSlider", 0x1234),
-		    QStringList("81 01 04 07 32 ff") + zoomStop);
-		row("focus plus", held("FocusPlusButton", "FocusSlider", 0x0456),
-		    QStringList("81 01 04 08 33 ff") + focusStop);
-		row("zoom slider drag: one position per change", dragged("ZoomSlider", {100, 200, 200, 0x1000}),
-		    {"81 01 04 47 00 00 06 04 02 ff", "81 01 04 47 00 00 0c 08 02 ff",
-		     "81 01 04 47 01 00 00 00 02 ff"});
-		row("focus slider drag", dragged("FocusSlider", {0x0456}), {"81 01 04 48 00 04 05 06 ff"});
-		row("AF on", clicks({"AFButton"}), {"81 01 04 38 02 ff"});
-
-		row("pan 99 -> 24", speed("PanSpeed", "99", "24", "UpButton"), pad("18 0b", "03 01"));
-		row("pan empty -> 1", speed("PanSpeed", "", "1", "UpButton"), pad("01 0b", "03 01"));
-		row("tilt 5", speed("TiltSpeed", "5", "5", "DownButton"), pad("0b 05", "03 02"));
-		row("zoom 99 -> 7", speed("ZoomSpeed", "99", "7", "ZoomPlusButton"),
-		    QStringList("81 01 04 07 27 ff") + zoomStop);
-		row("focus empty -> 0", speed("FocusSpeed", "", "0", "FocusPlusButton"),
-		    QStringList("81 01 04 08 30 ff") + focusStop);
-
-		row("hotkey 9 pressed calls preset 4", hotKey(9, true), {"81 01 04 3f 02 04 ff"});
-		row("hotkey 9 released", hotKey(9, false), {});
-		row("hotkey 4 pressed zooms in", hotKey(4, true), {"81 01 04 07 22 ff"});
-		row("hotkey 4 released stops the zoom", hotKey(4, false), {"81 01 04 07 00 ff"});
-		row("hotkey 15 is none", hotKey(15, true), {});
-		row("hotkey -1 is none", hotKey(-1, true), {});
-		row("hotkeys switched off", [](TestPanel &r) { r.action("UseHotHeys")->trigger(), hotKey(0, true)(r); },
-		    {});
-		row("hotkey while disconnected", [](TestPanel &r) { r.click("Camera1Button"), hotKey(9, true)(r); },
-		    {});
-
-		const QString clear = " 07 0f 0f 0f 07 0f 0f 0f ff";
-		row("QK-H32P: limits on, nothing sent or stored", limit(5, 1), {}, "QK-H32P");
-		row("limits off: both clears", limit(5, 0), {"81 01 06 07 01 01" + clear, "81 01 06 07 01 00" + clear});
-		row("speed compensation off", limit(4, 0), {"81 01 06 1f 01 00 ff"});
-		row("pan left -170 stored", limit(1, -170, "PanLeftLimit"), {"81 01 06 07 00 00"});
-		row("unknown limit type", limit(7, 1), {});
-
-		row("10+ and 5, CALL: 15", clicks({"TenButton", "Preset5Button", "CallButton"}),
-		    {"81 01 04 3f 02 0f ff"});
-		row("3, STORE", clicks({"Preset3Button", "StoreButton"}), {"81 01 04 3f 01 03 ff"});
-		row("9 clicked twice, CALL: nothing", clicks({"Preset9Button", "Preset9Button", "CallButton"}), {});
-		row("nothing, CALL", clicks({"CallButton"}), {});
-		row("10+ twice and 1, STORE: 1", clicks({"TenButton", "TenButton", "Preset1Button", "StoreButton"}),
-		    {"81 01 04 3f 01 01 ff"});
-
-		// The mode goes out; the values are read back, not sent.
-		row(
-			"exposure Manual",
-			[](TestPanel &r) {
-				QCOMPARE(exposureSteppers(r), QStringList({"off 1/180", "off F3.2", "off 24dB"}));
-				choose("ExposureModeBox", "Manual")(r);
-				QVERIFY(r.settle());
-				QCOMPARE(exposureSteppers(r), QStringList({"1/180", "F3.2", "24dB"}));
-			},
-			manual);
-		row("white balance OnePush",
-		    [](TestPanel &r) {
-			    choose("AWBModeBox", "OnePush")(r);
-			    QVERIFY(!r.findChild<QWidget *>("RGainButton")
-					     ->findChild<QPushButton *>("PlusButton")
-					     ->isEnabled());
-			    r.click("OnePushButton");
-		    },
-		    {"81 01 04 35 03 ff", "81 01 04 10 05 ff"});
-		// QK-H57P codes: 1/30 16, 1/120 12; F2 13, F3.2 10; 33dB 11, 21dB 7, 24dB 8.
-		const QStringList lowLight = {"81 01 04 4a 00 00 01 00 ff", "81 01 04 4b 00 00 00 0d ff",
-					      "81 01 04 4c 00 00 00 0b ff"};
-		row("low light", quick("LowLightButton", false, "1/30"), manual + lowLight);
-		row("low light without 1/30: 1/25", quick("LowLightButton", true, "1/25"), manual + lowLight);
-		row("back light without 1/120: no shutter", quick("BackLightButton", true, "1/180"),
-		    manual + QStringList{"81 01 04 4b 00 00 00 08 ff", "81 01 04 4c 00 00 00 07 ff"});
-	}
-	void sends()
-	{
-		QFETCH(Action, action);
-		QFETCH(QStringList, expected);
-		QFETCH(QString, model);
-		writeSettings(QJsonObject{{"hotKey", true}});
-		TestPanel panel;
-		QVERIFY(panel.up(model, "127.0.6.50", [](CameraSimulator::State &state) {
-			state.autoFocus = false;
-			state.exposureMode = 0;
-			state.whiteBalanceMode = 0;
-			state.shutter = 11; // 1/180, in both shutter lists
-			state.iris = 10;
-			state.gain = 8;
-		}));
-		action(panel);
-		QVERIFY(panel.settle());
-
-		QStringList sent = panel.sent();
-		for (int i = 0; i < qMin(sent.size(), expected.size()); ++i)
-			sent[i].truncate(expected[i].size());
-		QCOMPARE(sent.join(" | "), expected.join(" | "));
-		for (auto *choice : panel.findChildren<QPushButton *>(QRegularExpression("^(Preset\\d|Ten)Button$")))
-			QVERIFY2(!choice->isChecked(), qPrintable(choice->objectName())); // no preset stays chosen
-	}
+	void sends_data();
+	void sends();
 
 	void presetRename()
 	{
@@ -281,62 +170,154 @@ private slots:
 		QTRY_VERIFY(dialog.isNull()); // closed and deleted
 	}
 
-	void presetSpeedAtConnect_data()
-	{
-		QTest::addColumn<QString>("stored");
-		QTest::addColumn<QString>("shown");
-		QTest::addColumn<int>("code"); // sent at connect; -1: nothing
-		QTest::newRow("first item: nothing sent") << "5 DegSec"
-							  << "5 DegSec" << -1;
-		QTest::newRow("another item: sent and kept") << "80 DegSec"
-							     << "80 DegSec" << 3;
-		QTest::newRow("unknown text: nothing") << "999 DegSec"
-						       << "5 DegSec" << -1;
-	}
+	// A stored preset speed is shown, and sent at connect unless it is the first item; an unknown text is neither.
 	void presetSpeedAtConnect()
 	{
-		QFETCH(QString, stored);
-		QFETCH(QString, shown);
-		QFETCH(int, code);
 		const QString key = "127.0.6.61QK-H57PPresetSpeed";
-		writeSettings(QJsonObject{{key, stored}});
-		TestPanel panel;
-		QVERIFY(panel.up("QK-H57P", "127.0.6.61"));
-		QList<int> sent;
-		for (const QByteArray &payload : panel.atConnect) {
-			if (payload.startsWith(QByteArray::fromHex("81 01 06 20")))
-				sent << payload.at(4);
+		for (const auto &[stored, shown, code] :
+		     {std::tuple{"5 DegSec", "5 DegSec", -1}, std::tuple{"80 DegSec", "80 DegSec", 3},
+		      std::tuple{"999 DegSec", "5 DegSec", -1}}) {
+			writeSettings(QJsonObject{{key, stored}});
+			TestPanel panel;
+			QVERIFY(panel.up("QK-H57P", "127.0.6.61"));
+			QList<int> sent;
+			for (const QByteArray &payload : panel.atConnect) {
+				if (payload.startsWith(QByteArray::fromHex("81 01 06 20")))
+					sent << payload.at(4);
+			}
+			QCOMPARE(sent, code < 0 ? QList<int>() : QList<int>{code});
+			QCOMPARE(panel.findChild<QComboBox *>("PresetSpeedBox")->currentText(), QString(shown));
+			QCOMPARE(readSettings().value(key).toString(), QString(stored));
 		}
-		QCOMPARE(sent, code < 0 ? QList<int>() : QList<int>{code});
-		QCOMPARE(panel.findChild<QComboBox *>("PresetSpeedBox")->currentText(), shown);
-		QCOMPARE(readSettings().value(key).toString(), stored);
-	}
-
-	// A reported exposure mode that is not in the list: the box falls back to its first entry without handling the
-	// change, so the steppers keep the state the previous camera left.
-	void reportedModeNotInList_data()
-	{
-		QTest::addColumn<bool>("afterAutomatic"); // else a fresh panel
-		QTest::newRow("fresh panel") << false;
-		QTest::newRow("after an automatic camera") << true;
-	}
-	void reportedModeNotInList()
-	{
-		QFETCH(bool, afterAutomatic);
-		auto previous = startCamera("QK-H57P", "127.0.6.66", false,
-					    [](CameraSimulator::State &s) { s.exposureMode = 0; });
-		QVERIFY(previous);
-		TestPanel panel;
-		if (afterAutomatic) {
-			panel.connectSlot(2, "127.0.6.66");
-			QVERIFY(panel.settle() && panel.checkedSlots() == QStringList{"Camera2Button"});
-		}
-		QVERIFY(panel.up("QK-H57P", "127.0.6.65", [](CameraSimulator::State &s) { s.exposureMode = 0x0D; }));
-		QCOMPARE(panel.findChild<QComboBox *>("ExposureModeBox")->currentIndex(), 0);
-		QCOMPARE(panel.findChild<QWidget *>("ShutterSpeedButton")->isEnabled(), !afterAutomatic);
-		QCOMPARE(panel.findChild<QWidget *>("IrisButton")->isEnabled(), !afterAutomatic);
 	}
 };
+
+void MainDialogControlsTest::sends_data()
+{
+	QTest::addColumn<Action>("action");
+	QTest::addColumn<QStringList>("expected"); // beginnings of the datagrams, in order
+	QTest::addColumn<QString>("model");
+
+	// QK-H57P defaults: pan/tilt speed 0B 0B (1..24), zoom 5 (0..7), focus 3 (0..7), slider zoom speed 2.
+	// The move, then the stop at the same speeds.
+	auto pad = [](const QString &speeds, const QString &direction) {
+		return QStringList{"81 01 06 01 " + speeds + " " + direction + " ff",
+				   "81 01 06 01 " + speeds + " 03 03 ff"};
+	};
+	const QStringList zoomStop = {"81 01 04 07 00 ff", "81 01 00 01 ff", "81 09 04 47 ff"};
+	const QStringList focusStop = {"81 01 04 08 00 ff", "81 09 04 48 ff"};
+	const QStringList manual = {"81 01 04 39 03 ff", "81 09 04 4a ff", "81 09 04 4b ff", "81 09 04 4c ff"};
+	row("up", held("UpButton"), pad("0b 0b", "03 01"));
+	row("lower right", held("LowerRightButton"), pad("0b 0b", "02 02"));
+	row("home: nothing on release", held("HomeButton"), {"81 01 06 04 ff"});
+	// No direct-position command goes back after a drive.
+	row("zoom minus", held("ZoomMinusButton", "ZoomSlider", 0x1234), QStringList("81 01 04 07 32 ff") + zoomStop);
+	row("focus plus", held("FocusPlusButton", "FocusSlider", 0x0456), QStringList("81 01 04 08 33 ff") + focusStop);
+	row("zoom slider drag: one position per change", dragged("ZoomSlider", {100, 200, 200, 0x1000}),
+	    {"81 01 04 47 00 00 06 04 02 ff", "81 01 04 47 00 00 0c 08 02 ff", "81 01 04 47 01 00 00 00 02 ff"});
+	row("focus slider drag", dragged("FocusSlider", {0x0456}), {"81 01 04 48 00 04 05 06 ff"});
+	row("AF on", clicks({"AFButton"}), {"81 01 04 38 02 ff"});
+
+	row("pan 99 -> 24", speed("PanSpeed", "99", "24", "UpButton"), pad("18 0b", "03 01"));
+	row("pan empty -> 1", speed("PanSpeed", "", "1", "UpButton"), pad("01 0b", "03 01"));
+	row("tilt 5", speed("TiltSpeed", "5", "5", "DownButton"), pad("0b 05", "03 02"));
+	row("zoom 99 -> 7", speed("ZoomSpeed", "99", "7", "ZoomPlusButton"),
+	    QStringList("81 01 04 07 27 ff") + zoomStop);
+	row("focus empty -> 0", speed("FocusSpeed", "", "0", "FocusPlusButton"),
+	    QStringList("81 01 04 08 30 ff") + focusStop);
+
+	row("hotkey 9 pressed calls preset 4", hotKey(9, true), {"81 01 04 3f 02 04 ff"});
+	row("hotkey 9 released", hotKey(9, false), {});
+	row("hotkey 4 pressed zooms in", hotKey(4, true), {"81 01 04 07 22 ff"});
+	row("hotkey 4 released stops the zoom", hotKey(4, false), {"81 01 04 07 00 ff"});
+	row("hotkey 15 is none", hotKey(15, true), {});
+	row("hotkey -1 is none", hotKey(-1, true), {});
+	row("hotkeys switched off", [](TestPanel &r) { r.action("UseHotHeys")->trigger(), hotKey(0, true)(r); }, {});
+	row("hotkey while disconnected", [](TestPanel &r) { r.click("Camera1Button"), hotKey(9, true)(r); }, {});
+
+	const QString clear = " 07 0f 0f 0f 07 0f 0f 0f ff";
+	row("QK-H32P: limits on, nothing sent or stored", limit(5, 1), {}, "QK-H32P");
+	row("limits off: both clears", limit(5, 0), {"81 01 06 07 01 01" + clear, "81 01 06 07 01 00" + clear});
+	row("speed compensation off", limit(4, 0), {"81 01 06 1f 01 00 ff"});
+	row("pan left -170 stored", limit(1, -170, "PanLeftLimit"), {"81 01 06 07 00 00"});
+	row("unknown limit type", limit(7, 1), {});
+
+	row("10+ and 5, CALL: 15", clicks({"TenButton", "Preset5Button", "CallButton"}), {"81 01 04 3f 02 0f ff"});
+	row("3, STORE", clicks({"Preset3Button", "StoreButton"}), {"81 01 04 3f 01 03 ff"});
+	row("9 clicked twice, CALL: nothing", clicks({"Preset9Button", "Preset9Button", "CallButton"}), {});
+	row("nothing, CALL", clicks({"CallButton"}), {});
+	row("10+ twice and 1, STORE: 1", clicks({"TenButton", "TenButton", "Preset1Button", "StoreButton"}),
+	    {"81 01 04 3f 01 01 ff"});
+
+	// The mode goes out; the values are read back, not sent.
+	row(
+		"exposure Manual",
+		[](TestPanel &r) {
+			QCOMPARE(exposureSteppers(r), QStringList({"off 1/180", "off F3.2", "off 24dB"}));
+			choose("ExposureModeBox", "Manual")(r);
+			QVERIFY(r.settle());
+			QCOMPARE(exposureSteppers(r), QStringList({"1/180", "F3.2", "24dB"}));
+		},
+		manual);
+	// A reported mode that is not in the list: the box falls back to its first entry without handling the change,
+	// so the steppers keep the state Manual left.
+	row("exposure mode not in the list",
+	    [](TestPanel &r) {
+		    choose("ExposureModeBox", "Manual")(r);
+		    QVERIFY(r.settle());
+		    CameraSimulator::State state = r.camera->state();
+		    state.exposureMode = 0x0D;
+		    r.camera->setState(state);
+		    r.click("Camera1Button"); // off, and on again
+		    r.click("Camera1Button");
+		    QVERIFY(r.settle());
+		    QCOMPARE(r.findChild<QComboBox *>("ExposureModeBox")->currentIndex(), 0);
+		    QCOMPARE(exposureSteppers(r), QStringList({"1/180", "F3.2", "24dB"}));
+		    r.camera->clear();
+	    },
+	    {});
+	row("white balance OnePush",
+	    [](TestPanel &r) {
+		    choose("AWBModeBox", "OnePush")(r);
+		    QVERIFY(!r.findChild<QWidget *>("RGainButton")
+				     ->findChild<QPushButton *>("PlusButton")
+				     ->isEnabled());
+		    r.click("OnePushButton");
+	    },
+	    {"81 01 04 35 03 ff", "81 01 04 10 05 ff"});
+	// QK-H57P codes: 1/30 16, 1/120 12; F2 13, F3.2 10; 33dB 11, 21dB 7, 24dB 8.
+	const QStringList lowLight = {"81 01 04 4a 00 00 01 00 ff", "81 01 04 4b 00 00 00 0d ff",
+				      "81 01 04 4c 00 00 00 0b ff"};
+	row("low light", quick("LowLightButton", false, "1/30"), manual + lowLight);
+	row("low light without 1/30: 1/25", quick("LowLightButton", true, "1/25"), manual + lowLight);
+	row("back light without 1/120: no shutter", quick("BackLightButton", true, "1/180"),
+	    manual + QStringList{"81 01 04 4b 00 00 00 08 ff", "81 01 04 4c 00 00 00 07 ff"});
+}
+void MainDialogControlsTest::sends()
+{
+	QFETCH(Action, action);
+	QFETCH(QStringList, expected);
+	QFETCH(QString, model);
+	writeSettings(QJsonObject{{"hotKey", true}});
+	TestPanel panel;
+	QVERIFY(panel.up(model, "127.0.6.50", [](CameraSimulator::State &state) {
+		state.autoFocus = false;
+		state.exposureMode = 0;
+		state.whiteBalanceMode = 0;
+		state.shutter = 11; // 1/180, in both shutter lists
+		state.iris = 10;
+		state.gain = 8;
+	}));
+	action(panel);
+	QVERIFY(panel.settle());
+
+	QStringList sent = panel.sent();
+	for (int i = 0; i < qMin(sent.size(), expected.size()); ++i)
+		sent[i].truncate(expected[i].size());
+	QCOMPARE(sent.join(" | "), expected.join(" | "));
+	for (auto *choice : panel.findChildren<QPushButton *>(QRegularExpression("^(Preset\\d|Ten)Button$")))
+		QVERIFY2(!choice->isChecked(), qPrintable(choice->objectName())); // no preset stays chosen
+}
 
 PANEL_TEST_MAIN(MainDialogControlsTest)
 #include "tst_maindialog_controls.moc"
