@@ -5,6 +5,7 @@
 // talks to its camera on a worker thread: checks wait for it to settle instead of relying on blocking calls.
 
 #include "MainDialog.h"
+#include "plugin/ModuleText.h"
 #include "settings/Utils.h"
 #include "visca/CameraSimulator.h"
 
@@ -19,7 +20,6 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QVector>
 
 #include <algorithm>
 #include <cstdio>
@@ -99,20 +99,20 @@ public:
 		const auto found = std::find_if(all.begin(), all.end(), [&](QAction *a) { return a->text() == text; });
 		return found == all.end() ? nullptr : *found;
 	}
-	QStringList checkedSlots() const
+	// The checked slots, then whether the camera area, the advanced frame and the limit entry (in the locale's
+	// text) are enabled, which go with the connection: "Camera1Button on on on".
+	QString connection() const
 	{
-		QStringList checked;
+		QStringList out;
 		for (QPushButton *slot : findChildren<QPushButton *>(QRegularExpression("^Camera[1-8]Button$"))) {
 			if (slot->isChecked())
-				checked << slot->objectName();
+				out << slot->objectName();
 		}
-		return checked;
-	}
-	// The camera area, the advanced frame and the limit entry go with the connection.
-	QVector<bool> controlStates() const
-	{
-		return {findChild<QWidget *>("CameraControlBox")->isEnabled(),
-			findChild<QWidget *>("AdvanceFrame")->isEnabled(), action("PanTiltLimit")->isEnabled()};
+		for (bool on : {findChild<QWidget *>("CameraControlBox")->isEnabled(),
+				findChild<QWidget *>("AdvanceFrame")->isEnabled(),
+				action(obs_module_text("PanTiltLimit"))->isEnabled()})
+			out << (on ? "on" : "off");
+		return out.join(' ');
 	}
 
 	void connectSlot(int slot, const QString &address) const
@@ -136,7 +136,7 @@ public:
 			return false;
 		atConnect = camera->payloads();
 		camera->clear();
-		return checkedSlots() == QStringList{"Camera1Button"};
+		return connection() == "Camera1Button on on on";
 	}
 	QString prefix() const { return ip + model; }
 	QStringList sent() const
