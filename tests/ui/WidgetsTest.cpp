@@ -116,57 +116,43 @@ private slots:
 		}
 	}
 
-	void stepperEnabling_data()
-	{
-		QTest::addColumn<int>("min");
-		QTest::addColumn<int>("max");
-		QTest::addColumn<bool>("stepEnabled");
-		QTest::newRow("equal bounds stay off") << 5 << 5 << true;
-		QTest::newRow("range, steps off") << 0 << 14 << false;
-		QTest::newRow("range, steps on") << 0 << 14 << true;
-	}
+	// Equal bounds switch the stepper off; setStepEnabled switches the buttons of a range only and keeps the field
+	// off.
 	void stepperEnabling()
 	{
-		QFETCH(int, min);
-		QFETCH(int, max);
-		QFETCH(bool, stepEnabled);
 		const QStringList all{"InputEdit", "MinusButton", "PlusButton"}, buttons{"MinusButton", "PlusButton"};
-		ORPlusMinusButton w;
-		QCOMPARE(enabled(w, stepperParts), buttons);
-		w.setRange(min, max);
-		QCOMPARE(enabled(w, stepperParts), min != max ? all : QStringList());
-		w.setStepEnabled(stepEnabled);
-		QCOMPARE(enabled(w, stepperParts), min != max && stepEnabled ? buttons : QStringList());
+		for (const auto &[min, max, steps] :
+		     {std::tuple{5, 5, true}, std::tuple{0, 14, false}, std::tuple{0, 14, true}}) {
+			ORPlusMinusButton w;
+			QCOMPARE(enabled(w, stepperParts), buttons);
+			w.setRange(min, max);
+			QCOMPARE(enabled(w, stepperParts), min != max ? all : QStringList());
+			w.setStepEnabled(steps);
+			QCOMPARE(enabled(w, stepperParts), min != max && steps ? buttons : QStringList());
+		}
 	}
 
-	// setMode shows the camera's mode: it neither moves the AF button nor emits. A click on AF then flips the mode.
-	void focusMode_data()
-	{
-		QTest::addColumn<bool>("afChecked");
-		QTest::addColumn<int>("mode");
-		QTest::addColumn<bool>("manual");
-		QTest::newRow("auto, AF unchecked") << false << int(AutoFocus) << false;
-		QTest::newRow("manual, AF checked") << true << int(ManualFocus) << true;
-		QTest::newRow("unknown mode changes nothing") << true << 7 << false;
-	}
+	// setMode shows the camera's mode on the manual controls: it neither moves the AF button nor emits, and an
+	// unknown mode changes nothing. A click on AF then flips the mode.
 	void focusMode()
 	{
-		QFETCH(bool, afChecked);
-		QFETCH(int, mode);
-		QFETCH(bool, manual);
-		ORFocusVerticalSlider focus;
-		auto *af = focus.findChild<QPushButton *>("AFButton");
-		af->setChecked(afChecked);
-		QSignalSpy spy(&focus, &ORFocusVerticalSlider::modeChanged);
-		focus.setMode(static_cast<AFMode>(mode));
-		QCOMPARE(af->isChecked(), afChecked);
-		QCOMPARE(spy.count(), 0);
-		QCOMPARE(enabled(focus, manualFocus).size(), manual ? 3 : 0);
+		for (const auto &[afChecked, mode, manual] :
+		     {std::tuple{false, int(AutoFocus), false}, std::tuple{true, int(ManualFocus), true},
+		      std::tuple{true, 7, false}}) {
+			ORFocusVerticalSlider focus;
+			auto *af = focus.findChild<QPushButton *>("AFButton");
+			af->setChecked(afChecked);
+			QSignalSpy spy(&focus, &ORFocusVerticalSlider::modeChanged);
+			focus.setMode(static_cast<AFMode>(mode));
+			QCOMPARE(af->isChecked(), afChecked);
+			QCOMPARE(spy.count(), 0);
+			QCOMPARE(enabled(focus, manualFocus).size(), manual ? 3 : 0);
 
-		QTest::mouseClick(af, Qt::LeftButton);
-		QCOMPARE(spy.count(), 1);
-		QCOMPARE(spy.at(0).at(0).value<AFMode>(), afChecked ? ManualFocus : AutoFocus);
-		QCOMPARE(enabled(focus, manualFocus).size(), afChecked ? 3 : 0);
+			QTest::mouseClick(af, Qt::LeftButton);
+			QCOMPARE(spy.count(), 1);
+			QCOMPARE(spy.at(0).at(0).value<AFMode>(), afChecked ? ManualFocus : AutoFocus);
+			QCOMPARE(enabled(focus, manualFocus).size(), afChecked ? 3 : 0);
+		}
 	}
 
 	// Each switch of the limit dialog sends on and off; only the limit switch opens the four fields.
@@ -205,25 +191,17 @@ private slots:
 	{
 		QFETCH(Entry, row);
 		PanTiltLimitSettingDialog dialog;
-		dialog.setLimits("", "", "", "");
+		dialog.setLimits("PanLeft", "PanRight", "TiltUp", "TiltDown");
 		QTest::mouseClick(dialog.findChild<QPushButton *>("PanTiltLimitButton"), Qt::LeftButton);
 		auto *field = dialog.findChild<QLineEdit *>(row.edit);
+		QCOMPARE(field->text() + "LimitEdit", row.edit); // setLimits fills the fields in its order
+		field->clear();
 		QSignalSpy spy(&dialog, &PanTiltLimitSettingDialog::triggered);
 		QTest::keyClicks(field, row.typed);
 		QCOMPARE(field->text(), row.shown);
 		QCOMPARE(sent(spy), QString()); // typing alone sends nothing
 		QTest::keyClick(field, Qt::Key_Return);
 		QCOMPARE(sent(spy), row.sends ? QString("%1=%2").arg(row.type).arg(row.shown) : QString());
-	}
-
-	void limitTextsShownAsGiven()
-	{
-		PanTiltLimitSettingDialog dialog;
-		dialog.setLimits("-120", "999", "60", "");
-		for (const auto &[edit, text] :
-		     {std::pair{"PanLeftLimitEdit", "-120"}, std::pair{"PanRightLimitEdit", "999"},
-		      std::pair{"TiltUpLimitEdit", "60"}, std::pair{"TiltDownLimitEdit", ""}})
-			QCOMPARE(dialog.findChild<QLineEdit *>(edit)->text(), QString(text));
 	}
 
 	// Every literal image path in the sources, style sheets and forms must name a compiled, valid image. Paths put
