@@ -38,11 +38,11 @@ struct Selection {
 const QMap<std::string, int> palShutters = {{"1/250", 0x0A}, {"1/180", 0x0B}, {"1/100", 0x0D},
 					    {"1/50", 0x0F},  {"1/25", 0x10},  {"1/12", 0x11}};
 
-QStringList exposureSteppers(const TestPanel &rig)
+QStringList exposureSteppers(const TestPanel &panel)
 {
 	QStringList texts;
 	for (const char *name : {"ShutterSpeedButton", "IrisButton", "GainButton"}) {
-		auto *stepper = rig.findChild<ORPlusMinusButton *>(name);
+		auto *stepper = panel.findChild<ORPlusMinusButton *>(name);
 		texts << (stepper->isEnabled() ? "" : "off ") + stepper->findChild<QLineEdit *>("InputEdit")->text();
 	}
 	return texts;
@@ -104,9 +104,7 @@ Action clicks(const QStringList &buttons)
 
 Action choose(const QString &box, const QString &text)
 {
-	return [=](TestPanel &r) {
-		r.findChild<QComboBox *>(box)->setCurrentIndex(r.findChild<QComboBox *>(box)->findText(text));
-	};
+	return [=](TestPanel &r) { r.findChild<QComboBox *>(box)->setCurrentText(text); };
 }
 
 Action hotKey(int key, bool pressed)
@@ -161,20 +159,7 @@ class MainDialogTest : public QObject {
 private slots:
 	void init() { writeSettings(QJsonObject()); }
 
-	void selectSlot_data()
-	{
-		QTest::addColumn<Selection>("row");
-		QTest::newRow("H57P, defaults") << Selection{"QK-H57P", "127.0.6.10", 1, 0, {}, Connected};
-		QTest::newRow("WD909P, stored")
-			<< Selection{"QK-WD909P", "127.0.6.11", 4, 0, {"4", "5", "6", "2"}, Connected};
-		QTest::newRow("H32P, stored, while another slot is connected")
-			<< Selection{"QK-H32P", "127.0.6.13", 8, 2, {"1", "2", "3", "4"}, Connected};
-		QTest::newRow("no IP key") << Selection{"", "", 3, 0, {}, Failed};
-		QTest::newRow("no IP key, other slot connected") << Selection{"", "", 3, 2, {}, Failed};
-		QTest::newRow("silent camera") << Selection{"silent", "127.0.6.20", 3, 0, {}, Failed};
-		QTest::newRow("nothing at the address") << Selection{"", "127.0.6.22", 3, 0, {}, Failed};
-		QTest::newRow("the connected slot clicked again") << Selection{"", otherIp, 2, 2, {}, Dropped};
-	}
+	void selectSlot_data();
 	void selectSlot()
 	{
 		QFETCH(Selection, row);
@@ -359,6 +344,20 @@ private slots:
 		}
 	}
 };
+
+void MainDialogTest::selectSlot_data()
+{
+	QTest::addColumn<Selection>("row");
+	QTest::newRow("H57P, defaults") << Selection{"QK-H57P", "127.0.6.10", 1, 0, {}, Connected};
+	QTest::newRow("WD909P, stored") << Selection{"QK-WD909P", "127.0.6.11", 4, 0, {"4", "5", "6", "2"}, Connected};
+	QTest::newRow("H32P, stored, slot 2 busy")
+		<< Selection{"QK-H32P", "127.0.6.13", 8, 2, {"1", "2", "3", "4"}, Connected};
+	QTest::newRow("no IP key") << Selection{"", "", 3, 0, {}, Failed};
+	QTest::newRow("no IP key, other slot connected") << Selection{"", "", 3, 2, {}, Failed};
+	QTest::newRow("silent camera") << Selection{"silent", "127.0.6.20", 3, 0, {}, Failed};
+	QTest::newRow("nothing at the address") << Selection{"", "127.0.6.22", 3, 0, {}, Failed};
+	QTest::newRow("the connected slot clicked again") << Selection{"", otherIp, 2, 2, {}, Dropped};
+}
 
 // The camera's state changes and the slot is selected again while every inquiry is refused: each control keeps
 // the value it showed instead of showing 0. (The link turns error, short and missing replies into no answer.)
