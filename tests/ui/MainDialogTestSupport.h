@@ -136,7 +136,7 @@ public:
 			return false;
 		atConnect = camera->payloads();
 		camera->clear();
-		return connection() == "Camera1Button on on on";
+		return button("Camera1Button")->isChecked();
 	}
 	QString prefix() const { return ip + model; }
 	QStringList sent() const
