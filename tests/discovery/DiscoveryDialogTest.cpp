@@ -41,8 +41,7 @@ protected:
 		ASSERT_TRUE(ipEdit && nameEdit && slotBox);
 	}
 
-	// Fills the fields, presses Apply and returns the texts of the warning boxes shown (each closed at once); none
-	// is modal.
+	// Fills the fields, presses Apply and returns the texts of the warning boxes shown, each closed at once.
 	QStringList apply(const QString &ip, const QString &name)
 	{
 		ipEdit->setText(ip);

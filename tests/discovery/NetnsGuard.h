@@ -9,8 +9,7 @@ inline unsigned long networkNamespaceId()
 	return stat("/proc/self/ns/net", &own) == 0 ? static_cast<unsigned long>(own.st_ino) : 0;
 }
 
-// True when this process runs in a network namespace other than hostId, the one it started from. Anything that
-// sends the real broadcast checks this first.
+// True in a network namespace other than hostId, the one this process started from: checked before any broadcast.
 inline bool inPrivateNetworkNamespace(unsigned long hostId)
 {
 	const unsigned long own = networkNamespaceId();

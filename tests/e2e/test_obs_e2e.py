@@ -20,8 +20,8 @@ from obs_harness import (MODULE, PANEL_TITLE, Accessibility, HarnessError, ObsSe
                          bring_up_loopback, wait_for)
 
 CAM1 = ("QK-H57P", "127.0.7.11", "E2E H57P")
-MOVE_UP = re.compile(r"^81 01 06 01 [0-9a-f]{2} [0-9a-f]{2} 03 01 ff$")
-PAN_TILT_STOP = re.compile(r"^81 01 06 01 [0-9a-f]{2} [0-9a-f]{2} 03 03 ff$")
+# moveUp, then later panTiltStop, among the payloads a camera received (one a line).
+UP_THEN_STOP = re.compile(r"^81 01 06 01 .. .. 03 01 ff$.*^81 01 06 01 .. .. 03 03 ff$", re.M | re.S)
 # Messages the module writes when something is wrong (its own diagnostics and OBS's about it). Not among them:
 # "check count number Error", the link turning away the late answers of a camera that was silent for a while.
 MODULE_TROUBLE = re.compile(r"Failed to get base\.ini path|Failed to open basic\.ini|It's failed|Catch Error|"
@@ -35,12 +35,6 @@ def check(name, ok, detail=""):
     if not ok:
         failures.append(name)
     return ok
-
-
-def moved_up_then_stopped(sim, start):
-    got = sim.received()[start:]
-    ups = [i for i, p in enumerate(got) if MOVE_UP.match(p)]
-    return bool(ups) and any(PAN_TILT_STOP.match(p) for p in got[ups[0] + 1:])
 
 
 def stacking_top(session):
@@ -69,6 +63,11 @@ def inside(rect, outer, slack=0):
     x, y, w, h = rect
     ox, oy, ow, oh = outer
     return x >= ox - slack and y >= oy - slack and x + w <= ox + ow + slack and y + h <= oy + oh + slack
+
+
+def panel_rect(a11y):
+    panel = a11y.panel()
+    return a11y.extents(panel) if panel is not None and a11y.showing(panel) else None
 
 
 def float_button(a11y):
@@ -112,7 +111,7 @@ def dock_checks(session, a11y):
     # Room beside the preview for the advanced view (Xvfb has no window manager to maximise it).
     session.xdotool("windowsize", session.main_window(), 1560, 960)
     time.sleep(0.8)
-    main_rect = session.window_rect(session.main_window())
+    main_rect = mx, my, _, _ = session.window_rect(session.main_window())
     widths = []
     for entry in (2, 1):
         choose_view(session, a11y, entry)
@@ -124,24 +123,16 @@ def dock_checks(session, a11y):
     if button is not None:
         session.click(*a11y.center(button))
         time.sleep(0.8)
-    docked = button is not None and wait_for(lambda: not session.panel_windows(), 3, 0.1)
-    panel = a11y.panel()
-    rect = a11y.extents(panel) if panel is not None else None
-    check("The dock docks into the main window",
-          docked and rect is not None and a11y.showing(panel) and inside(rect, main_rect, 2),
-          (session.panel_windows(), rect))
-    button = float_button(a11y)
-    where = a11y.center(button) if button is not None else None
-    where = where and (where[0] - main_rect[0], where[1] - main_rect[1])
+    docked = button is not None and wait_for(lambda: not session.panel_windows(), 3, 0.1) and panel_rect(a11y)
+    where = (button := float_button(a11y)) and (a11y.center(button)[0] - mx, a11y.center(button)[1] - my)
     choose_view(session, a11y, 2)
-    panel = a11y.panel()
-    wide = a11y.extents(panel) if panel is not None else None
-    check("The advanced view widens the docked panel within the main window",
-          wide is not None and rect is not None and wide[2] > rect[2] + 300 and inside(wide, main_rect, 2), wide)
+    wide = panel_rect(a11y)
+    check("The dock docks into the main window, and the advanced view widens it there",
+          docked and wide and inside(docked, main_rect, 2) and inside(wide, main_rect, 2) and wide[2] > docked[2] + 300,
+          (session.panel_windows(), docked, wide))
     choose_view(session, a11y, 1)
     time.sleep(0.5)
-    rect = rect and (rect[0] - main_rect[0], rect[1] - main_rect[1], rect[2], rect[3])
-    return rect, where
+    return docked and (docked[0] - mx, docked[1] - my, docked[2], docked[3]), where
 
 
 def restart_checks(session, docked_rect, float_at):
@@ -150,7 +141,7 @@ def restart_checks(session, docked_rect, float_at):
     time.sleep(2)
     mx, my = session.window_rect(session.main_window())[:2]
     docked_rect = docked_rect and (docked_rect[0] + mx, docked_rect[1] + my, docked_rect[2], docked_rect[3])
-    shown = docked_rect is not None and share_of_panel_colour(session, docked_rect, "restored-docked") > 0.3
+    shown = bool(docked_rect) and share_of_panel_colour(session, docked_rect, "restored-docked") > 0.3
     check("After a restart OBS shows the dock docked, as it was left", shown and not session.panel_windows(),
           (docked_rect, session.panel_windows()))
     floated = None
@@ -194,17 +185,15 @@ def main():
 
         tools = a11y.menu_items("Tools")
         panels = session.open_panel(a11y)
-        check("The Tools menu's entry shows the panel in a floating dock", PANEL_TITLE in tools and len(panels) == 1,
-              (tools, panels))
-        first = panels[0] if panels else None
-        if first:
+        first = panels[0] if len(panels) == 1 else None
+        if check("The Tools menu's entry shows the panel in a floating dock", PANEL_TITLE in tools and first,
+                 (tools, panels)):
             x, y, w, h = session.window_rect(first)
             mx, my, mw, mh = session.window_rect(session.main_window())
             centred = abs((x + w // 2) - (mx + mw // 2)) <= 40 and abs((y + h // 2) - (my + mh // 2)) <= 40
-            panel = wait_for(a11y.panel, 5, 0.2)
-            fits = panel is not None and 0 <= w - a11y.extents(panel)[2] < 20
-            check("First start floats the dock over the main window at the panel's size", centred and fits,
-                  ((x, y, w, h), (mx, my, mw, mh), panel and a11y.extents(panel)))
+            panel = wait_for(lambda: panel_rect(a11y), 5, 0.2)
+            check("First start floats the dock over the main window at the panel's size",
+                  centred and panel and 0 <= w - panel[2] < 20, ((x, y, w, h), (mx, my, mw, mh), panel))
             # Bring the main window over the panel, then choose the entry: the panel comes back on top.
             main_window = session.main_window()
             session.xdotool("windowraise", main_window)
@@ -246,7 +235,8 @@ def main():
         time.sleep(0.4)
         session.xdotool("keyup", "F9")
         check("Hotkey bound in basic.ini moves the camera up and stops it",
-              wait_for(lambda: moved_up_then_stopped(cam1, start), 5, 0.05), cam1.received()[start:])
+              wait_for(lambda: UP_THEN_STOP.search("\n".join(cam1.received()[start:])), 5, 0.05),
+              cam1.received()[start:])
 
         # The camera goes silent (its process stopped, its socket still there): OBS keeps answering, well within
         # the 0.75 s that one silent exchange lasted, while the pad is pressed and while the link check runs.
@@ -259,10 +249,10 @@ def main():
               "until the link check gives up", flush=True)
         check("OBS answers while the pad is pressed and the link check waits on the silent camera",
               max(pressed, longest) < 300, f"{pressed:.0f}, {longest:.0f} ms")
-        check("The link check finds the silent camera gone and disables the pad", dropped)
         os.kill(cam1.proc.pid, signal.SIGCONT)
-        check("The slot reconnects by itself when the camera answers again",
-              wait_for(lambda: a11y.enabled(up_button), 25, 0.2))
+        back = wait_for(lambda: a11y.enabled(up_button), 25, 0.2)
+        check("The link check disables the pad of the silent camera, and the slot reconnects by itself when the camera "
+              "answers again", dropped and back, (dropped, back))
 
         # A client of the bridge stays connected through the quit below (its relaying is tested on its own).
         try:

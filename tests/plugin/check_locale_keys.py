@@ -1,7 +1,5 @@
 #!/usr/bin/env python3
-"""Checks the module's locale files and the texts the code shows.
-
-Every locale file, read by libobs's own parser: the same keys as en-US, no empty text, no copy of the English text
+"""Every locale file, read by libobs's own parser: the same keys as en-US, no empty text, no copy of the English text
 where the language has a word of its own, the same placeholders. Every text the code or a form shows goes through
 the lookup under a key that OBS can hold (no blank: the parser ends a key there) and that en-US has."""
 import ctypes
