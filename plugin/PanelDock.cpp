@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QResizeEvent>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <dlfcn.h>
 
@@ -20,9 +21,9 @@ using AddDock = void *(*)(void *dock);
 
 void *frontEndSymbol(const char *name)
 {
-	// The module links the front-end library, so it is loaded already; look only there.
-	static void *library = dlopen("libobs-frontend-api.so.0", RTLD_LAZY | RTLD_NOLOAD);
-	return dlsym(library ? library : RTLD_DEFAULT, name);
+	// The front-end library is a dependency of OBS itself, so its functions are in the global scope, under
+	// whatever file name this OBS gives the library.
+	return dlsym(RTLD_DEFAULT, name);
 }
 
 // Where a dock that OBS never saved is parked until it is first shown; OBS's restore moves it elsewhere.
@@ -33,42 +34,70 @@ const QPoint unplaced(-30000, -30000);
 PanelDock::PanelDock(QMainWindow *mainWindow, QWidget *panel, const QString &title, std::function<void()> prepare)
 	: QObject(mainWindow), mainWindow(mainWindow), panel(panel), prepare(std::move(prepare))
 {
-	content = new PanelScrollArea(mainWindow);
-	content->setObjectName("CameraControlScrollArea");
-	panel->setWindowFlags(Qt::Widget);
-	// As a window the panel got every key its widgets left (Escape closes it); embedded, a click on its
-	// background has to give it the keyboard.
-	panel->setFocusPolicy(Qt::ClickFocus);
-	// Embedded, the panel has no window title of its own; tools that read the widget tree find it by this name.
-	panel->setAccessibleName(panel->windowTitle());
-	content->setWidget(panel);
+	// The dock starts with an empty placeholder; the scroll area and the panel take its place when the dock first
+	// shows, so OBS's start-up does not pay for styling widgets the operator may never open. The placeholder asks
+	// for the panel's size: OBS places a new dock by its size on a first run.
+	placeholder = new QWidget(mainWindow);
+	auto *layout = new QVBoxLayout(placeholder);
+	layout->setContentsMargins(0, 0, 0, 0);
+	layout->addSpacerItem(
+		new QSpacerItem(panel->width(), panel->height(), QSizePolicy::Ignored, QSizePolicy::Ignored));
 
 	if (!addToHost(title)) {
 		// No dock in this host: the panel stays a window of its own, as before docks.
 		panel->setParent(mainWindow, Qt::Dialog | Qt::WindowStaysOnTopHint);
-		delete content;
-		content = nullptr;
+		delete placeholder;
+		placeholder = nullptr;
 		return;
 	}
 	dock->move(unplaced);
-	panel->installEventFilter(this);
 	connect(dock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+		if (!visible)
+			return;
 		// OBS restored the dock open, or the Docks menu showed it.
-		if (visible && this->prepare)
-			this->prepare();
+		prepareContent();
 		// The Docks menu can show the dock after the panel was closed inside it.
-		if (visible && this->panel && this->panel->isHidden())
+		if (this->panel && this->panel->isHidden())
 			this->panel->show();
 	});
+}
+
+void PanelDock::prepareContent()
+{
+	if (placeholder && panel) {
+		content = new PanelScrollArea(mainWindow);
+		content->setObjectName("CameraControlScrollArea");
+		panel->setWindowFlags(Qt::Widget);
+		// As a window the panel got every key its widgets left (Escape closes it); embedded, a click on its
+		// background has to give it the keyboard.
+		panel->setFocusPolicy(Qt::ClickFocus);
+		// Embedded, the panel has no window title of its own; tools that read the widget tree find it by this
+		// name.
+		panel->setAccessibleName(panel->windowTitle());
+		content->setWidget(panel);
+		// OBS may have restored the dock already: the change of content keeps its place and size.
+		const QRect restored = dock->geometry();
+		dock->setWidget(content);
+		// Made while OBS's window is up, the scroll area starts hidden and would show a turn of the event
+		// loop later: the dock would take its size from an empty content.
+		content->show();
+		placeholder->deleteLater();
+		placeholder = nullptr;
+		panel->installEventFilter(this);
+		if (dock->isVisible() && dock->isFloating())
+			dock->setGeometry(restored);
+	}
+	if (prepare)
+		prepare();
 }
 
 bool PanelDock::addToHost(const QString &title)
 {
 	const QByteArray titleText = title.toUtf8();
 	if (auto addDockById = reinterpret_cast<AddDockById>(frontEndSymbol("obs_frontend_add_dock_by_id"))) {
-		if (!addDockById(dockId, titleText.constData(), content))
+		if (!addDockById(dockId, titleText.constData(), placeholder))
 			return false;
-		dock = qobject_cast<QDockWidget *>(content->parentWidget());
+		dock = qobject_cast<QDockWidget *>(placeholder->parentWidget());
 		return dock != nullptr;
 	}
 	auto addDock = reinterpret_cast<AddDock>(frontEndSymbol("obs_frontend_add_dock"));
@@ -76,11 +105,13 @@ bool PanelDock::addToHost(const QString &title)
 		return false;
 	dock = new QDockWidget(title, mainWindow);
 	dock->setObjectName(dockId);
-	dock->setWidget(content);
+	dock->setWidget(placeholder);
 	// A child dock of the main window takes part in the window layout OBS saves and restores.
 	mainWindow->addDockWidget(Qt::RightDockWidgetArea, dock);
-	dock->setFloating(true);
+	// Hidden first: floating a dock that is not explicitly hidden shows it, which creates its native window
+	// and builds the panel during OBS's start-up.
 	dock->hide();
+	dock->setFloating(true);
 	addDock(dock);
 	return true;
 }
@@ -89,14 +120,15 @@ void PanelDock::present()
 {
 	if (!panel)
 		return;
-	if (prepare)
-		prepare();
 	if (!dock) {
+		if (prepare)
+			prepare();
 		panel->activateWindow();
 		panel->show();
 		panel->raise();
 		return;
 	}
+	prepareContent();
 	const bool firstTime = dock->isFloating() && dock->pos() == unplaced;
 	panel->show();
 	dock->show();
@@ -115,12 +147,15 @@ void PanelDock::placeFirstTime()
 	// Where the panel window used to open: centred over the main window, at the view's size.
 	const QSize size = dock->sizeHint();
 	dock->resize(size);
+
 	const QRect host = mainWindow->frameGeometry();
 	dock->move(host.center() - QPoint(size.width() / 2, size.height() / 2));
 }
 
 void PanelDock::fitToPanel()
 {
+	if (!content)
+		return;
 	content->updateGeometry();
 	const QSize size = dock->sizeHint();
 	if (dock->isFloating()) {

@@ -20,8 +20,8 @@ class PanelDock : public QObject {
 public:
 	static constexpr const char *dockId = "BrenmoorCameraControlDock";
 
-	// Takes over panel (reparented into a scroll area inside the dock); title is the dock's window title.
-	// prepare runs each time before the panel shows (the panel builds its form on the first).
+	// Takes over panel (reparented into a scroll area inside the dock when the dock first shows); title is the
+	// dock's window title. prepare runs each time before the panel shows (the panel builds its form on the first).
 	PanelDock(QMainWindow *mainWindow, QWidget *panel, const QString &title, std::function<void()> prepare = {});
 
 	// False when this OBS offers neither dock function.
@@ -37,6 +37,7 @@ protected:
 
 private:
 	bool addToHost(const QString &title);
+	void prepareContent();
 	void placeFirstTime();
 	void fitToPanel();
 	void panelClosed();
@@ -44,6 +45,7 @@ private:
 	QMainWindow *mainWindow;
 	QPointer<QWidget> panel;
 	std::function<void()> prepare;
+	QWidget *placeholder = nullptr;
 	PanelScrollArea *content = nullptr;
 	QPointer<QDockWidget> dock;
 };

@@ -167,9 +167,10 @@ void MainDialog::ensureBuilt()
 	if (bridge == nullptr)
 		startBridge();
 	// Built while already shown (OBS restored its dock open): widgets made after the show wait for their own.
+	// The menus are windows of their own and show only when opened.
 	if (isVisible()) {
 		for (QWidget *child : findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
-			if (!child->testAttribute(Qt::WA_WState_ExplicitShowHide))
+			if (!child->isWindow() && !child->testAttribute(Qt::WA_WState_ExplicitShowHide))
 				child->show();
 		}
 	}
