@@ -64,7 +64,8 @@ PanelDock::PanelDock(QMainWindow *mainWindow, QWidget *panel, const QString &tit
 
 void PanelDock::prepareContent()
 {
-	if (placeholder && panel) {
+	const bool moveIn = placeholder && panel;
+	if (moveIn) {
 		content = new PanelScrollArea(mainWindow);
 		content->setObjectName("CameraControlScrollArea");
 		panel->setWindowFlags(Qt::Widget);
@@ -75,20 +76,19 @@ void PanelDock::prepareContent()
 		// name.
 		panel->setAccessibleName(panel->windowTitle());
 		content->setWidget(panel);
-		// OBS may have restored the dock already: the change of content keeps its place and size.
-		const QRect restored = dock->geometry();
 		dock->setWidget(content);
 		// Made while OBS's window is up, the scroll area starts hidden and would show a turn of the event
 		// loop later: the dock would take its size from an empty content.
 		content->show();
 		placeholder->deleteLater();
 		placeholder = nullptr;
-		panel->installEventFilter(this);
-		if (dock->isVisible() && dock->isFloating())
-			dock->setGeometry(restored);
 	}
 	if (prepare)
 		prepare();
+	// Watched once built: the form's own first sizes are not the operator's change of view, and a dock OBS
+	// restored keeps the size it was left at.
+	if (moveIn)
+		panel->installEventFilter(this);
 }
 
 bool PanelDock::addToHost(const QString &title)
