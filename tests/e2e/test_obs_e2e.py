@@ -168,7 +168,32 @@ def restart_checks(session, docked_rect, float_at):
           f"{session.init_module_ms('frontend-tools')} ms", flush=True)
 
 
+def german_checks(module_so, data_dir, work):
+    """OBS set to German. Its own process: the accessibility client keeps the bus it first found."""
+    title = "OBS - Brenmoor Kamerasteuerung"
+    session = ObsSession(work / "obs-de", module_so, data_dir, language="de-DE", panel_title=title,
+                         dock_title="Kamerasteuerung")
+    try:
+        session.prepare(settings={"hotKey": False})
+        session.start_obs()
+        a11y = Accessibility(session.display)
+        wait_for(a11y.app, 10, 0.2)
+        docks = session.open_panel(a11y)
+        panel = wait_for(lambda: a11y.panel_named(title), 10, 0.2)
+        texts = {node.name for node in a11y.nodes(panel)} if panel else set()
+        check("With OBS in German the Tools entry shows the dock Kamerasteuerung, its panel in German",
+              len(docks) == 1 and {"Einstellungen", "Ansicht", "Kamera wählen"} <= texts, (docks, sorted(texts)))
+        session.quit_obs(timeout=10)
+    except HarnessError as error:
+        check("harness (German)", False, str(error))
+    finally:
+        session.stop()
+
+
 def main():
+    if sys.argv[1] == "--german":
+        german_checks(sys.argv[2], sys.argv[3], pathlib.Path(sys.argv[4]))
+        return
     module_so, data_dir, ptzctl, workdir = sys.argv[1:5]
     bring_up_loopback()
     work = pathlib.Path(workdir)
@@ -284,6 +309,11 @@ def main():
         session.stop()
         if cam1 is not None:
             cam1.stop()
+    german = subprocess.run([sys.executable, __file__, "--german", module_so, data_dir, str(work)], text=True,
+                            capture_output=True)
+    print(german.stdout, end="", flush=True)
+    if german.returncode != 0:
+        failures.append("German")
     print(f"{len(failures)} check(s) failed" if failures else "all checks passed")
 
 
