@@ -311,7 +311,8 @@ void MainDialog::installSpeedValidators()
 void MainDialog::startBridge()
 {
 	bridge = new ViscaTransfer(this);
-	bridge->setOpenToNetwork(bridgeNetworkAction->isChecked());
+	// The same reading of the settings file as the module's own bridge at OBS's load.
+	bridge->setOpenToNetwork(bridgeOpenToNetworkSetting());
 	bridge->startServer();
 }
 
