@@ -7,6 +7,7 @@
 #include <QLayout>
 #include <QMainWindow>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -51,6 +52,7 @@ PanelDock::PanelDock(QMainWindow *mainWindow, QWidget *panel, const QString &tit
 		return;
 	}
 	dock->move(unplaced);
+	registeredHint = dock->sizeHint();
 	connect(dock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
 		if (!visible)
 			return;
@@ -129,7 +131,7 @@ void PanelDock::present()
 		return;
 	}
 	prepareContent();
-	const bool firstTime = dock->isFloating() && dock->pos() == unplaced;
+	const bool firstTime = dock->isFloating() && (dock->pos() == unplaced || placedByReset());
 	panel->show();
 	dock->show();
 	// Placed once shown: before, the dock's frame and title bar have no size yet.
@@ -142,10 +144,30 @@ void PanelDock::present()
 		panel->setFocus(Qt::OtherFocusReason);
 }
 
+bool PanelDock::placedByReset() const
+{
+	// On its very first run OBS places every dock that a module added: centred, at the size hint cut to two thirds
+	// of the screen (Qt's rule for a window's default size, of the whole or of the available screen). A dock at
+	// exactly that size has not been shown yet; any size the operator gives it is kept.
+	const QScreen *screen = mainWindow->screen();
+	if (!screen)
+		return false;
+	for (const QSize hint : {registeredHint, dock->sizeHint()}) {
+		for (const QSize area : {screen->geometry().size(), screen->availableGeometry().size()}) {
+			const QSize cut = hint.boundedTo(QSize(area.width() * 2 / 3, area.height() * 2 / 3));
+			if (cut != hint && dock->size() == cut)
+				return true;
+		}
+	}
+	return false;
+}
+
 void PanelDock::placeFirstTime()
 {
 	// Where the panel window used to open: centred over the main window, at the view's size.
-	const QSize size = dock->sizeHint();
+	QSize size = dock->sizeHint();
+	if (const QScreen *screen = mainWindow->screen())
+		size = size.boundedTo(screen->availableGeometry().size());
 	dock->resize(size);
 
 	const QRect host = mainWindow->frameGeometry();

@@ -38,6 +38,7 @@ protected:
 private:
 	bool addToHost(const QString &title);
 	void prepareContent();
+	bool placedByReset() const;
 	void placeFirstTime();
 	void fitToPanel();
 	void panelClosed();
@@ -48,4 +49,6 @@ private:
 	QWidget *placeholder = nullptr;
 	PanelScrollArea *content = nullptr;
 	QPointer<QDockWidget> dock;
+	// The dock's size hint when OBS took it, the one OBS's first-run placement uses.
+	QSize registeredHint;
 };

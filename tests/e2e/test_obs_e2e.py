@@ -222,7 +222,7 @@ def main():
             centred = abs((x + w // 2) - (mx + mw // 2)) <= 40 and abs((y + h // 2) - (my + mh // 2)) <= 40
             panel = wait_for(lambda: panel_rect(a11y), 5, 0.2)
             check("First start floats the dock over the main window at the panel's size",
-                  centred and panel and 0 <= w - panel[2] < 20, ((x, y, w, h), (mx, my, mw, mh), panel))
+                  centred and panel and 0 <= w - panel[2] < 20 and 0 <= h - panel[3] < 60, ((x, y, w, h), (mx, my, mw, mh), panel))
             # Bring the main window over the panel, then choose the entry: the panel comes back on top.
             main_window = session.main_window()
             session.xdotool("windowraise", main_window)
