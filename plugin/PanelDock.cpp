@@ -152,12 +152,10 @@ bool PanelDock::placedByReset() const
 	const QScreen *screen = mainWindow->screen();
 	if (!screen)
 		return false;
-	for (const QSize hint : {registeredHint, dock->sizeHint()}) {
-		for (const QSize area : {screen->geometry().size(), screen->availableGeometry().size()}) {
-			const QSize cut = hint.boundedTo(QSize(area.width() * 2 / 3, area.height() * 2 / 3));
-			if (cut != hint && dock->size() == cut)
-				return true;
-		}
+	for (const QSize area : {screen->geometry().size(), screen->availableGeometry().size()}) {
+		const QSize cut = registeredHint.boundedTo(QSize(area.width() * 2 / 3, area.height() * 2 / 3));
+		if (cut != registeredHint && dock->size() == cut)
+			return true;
 	}
 	return false;
 }
