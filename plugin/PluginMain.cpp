@@ -1,12 +1,16 @@
 #include <QAction>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <obs-frontend-api.h>
 #include <obs-module.h>
 
 #include "bridge/ViscaTransfer.h"
+#include "control/CameraRig.h"
 #include "plugin/CameraHotKey.h"
+#include "plugin/HotKeyActions.h"
 #include "plugin/ModuleText.h"
+#include "settings/PanelSettings.h"
 
 #include "plugin/PanelDock.h"
 #include "ui/MainDialog.h"
@@ -18,6 +22,8 @@ obs_module_t *moduleHandle = nullptr;
 // Owned by the OBS main window (the panel through the dock); Qt deletes them with the window at shutdown.
 MainDialog *panel = nullptr;
 PanelDock *panelDock = nullptr;
+// The eight cameras: created at load, connected once OBS has finished loading, stopped when OBS quits.
+QPointer<CameraRig> cameras;
 
 // The bridge's lines belong in OBS's log file, where users and support look, not on standard output.
 void logBridgeLine(ViscaTransfer::LogLevel level, const QString &line)
@@ -26,6 +32,16 @@ void logBridgeLine(ViscaTransfer::LogLevel level, const QString &line)
 			     : level == ViscaTransfer::LogLevel::Info  ? LOG_INFO
 								       : LOG_DEBUG;
 	blog(obsLevel, "%s", line.toUtf8().constData());
+}
+
+void onFrontendEvent(enum obs_frontend_event event, void *)
+{
+	if (cameras == nullptr)
+		return;
+	if (event == OBS_FRONTEND_EVENT_FINISHED_LOADING)
+		cameras->start();
+	else if (event == OBS_FRONTEND_EVENT_EXIT)
+		cameras->shutdown();
 }
 
 } // namespace
@@ -67,12 +83,15 @@ MODULE_EXPORT bool obs_module_load(void)
 	ViscaTransfer::setLogSink(logBridgeLine);
 	// What works without the panel starts now: the hotkeys (so OBS lists and keeps their bindings) and the
 	// bridge. The panel's form is built when the operator first opens it, or when OBS restores its dock open.
+	cameras = new CameraRig(PanelSettings::instance(), mainWindow);
 	auto *hotKeys = new CameraHotKey(mainWindow);
+	new HotKeyActions(*hotKeys, *cameras, mainWindow);
 	auto *bridge = new ViscaTransfer(mainWindow);
 	bridge->setOpenToNetwork(MainDialog::bridgeOpenToNetworkSetting());
 	bridge->startServer();
+	obs_frontend_add_event_callback(onFrontendEvent, nullptr);
 	obs_frontend_push_ui_translation(obs_module_get_string);
-	panel = new MainDialog(mainWindow, hotKeys, bridge);
+	panel = new MainDialog(mainWindow, cameras, bridge);
 	obs_frontend_pop_ui_translation();
 	panelDock = new PanelDock(mainWindow, panel, QString::fromUtf8(obs_module_text("CameraControlDock")), [] {
 		obs_frontend_push_ui_translation(obs_module_get_string);
@@ -86,5 +105,8 @@ MODULE_EXPORT bool obs_module_load(void)
 
 MODULE_EXPORT void obs_module_unload(void)
 {
+	obs_frontend_remove_event_callback(onFrontendEvent, nullptr);
+	if (cameras != nullptr)
+		cameras->shutdown();
 	ViscaTransfer::setLogSink(nullptr);
 }

@@ -9,8 +9,6 @@
 
 #include <cstring>
 
-int viscaIpModule::s_presetNumber = 0;
-
 namespace {
 
 const unsigned char typeCommand = 0x00;
@@ -480,7 +478,7 @@ bool viscaIpModule::zoomWide()
 bool viscaIpModule::zoomStop()
 {
 	static const unsigned char visca[] = {0x81, 0x01, 0x04, 0x07, 0x00, 0xFF};
-	QThread::msleep(50);
+	CameraWorker::sleepFor(50);
 	return runCommand(visca, sizeof(visca));
 }
 
@@ -521,7 +519,7 @@ bool viscaIpModule::focusFar()
 bool viscaIpModule::focusStop()
 {
 	static const unsigned char visca[] = {0x81, 0x01, 0x04, 0x08, 0x00, 0xFF};
-	QThread::msleep(50);
+	CameraWorker::sleepFor(50);
 	return runCommand(visca, sizeof(visca));
 }
 
@@ -561,18 +559,18 @@ void viscaIpModule::setFocusSpeed(int speed)
 
 void viscaIpModule::setPresetNumber(int number)
 {
-	s_presetNumber = number;
+	m_presetNumber = number;
 }
 
 bool viscaIpModule::recallPreset()
 {
-	const unsigned char visca[] = {0x81, 0x01, 0x04, 0x3F, 0x02, static_cast<unsigned char>(s_presetNumber), 0xFF};
+	const unsigned char visca[] = {0x81, 0x01, 0x04, 0x3F, 0x02, static_cast<unsigned char>(m_presetNumber), 0xFF};
 	return runCommandOnce(visca, sizeof(visca));
 }
 
 bool viscaIpModule::storePreset()
 {
-	const unsigned char visca[] = {0x81, 0x01, 0x04, 0x3F, 0x01, static_cast<unsigned char>(s_presetNumber), 0xFF};
+	const unsigned char visca[] = {0x81, 0x01, 0x04, 0x3F, 0x01, static_cast<unsigned char>(m_presetNumber), 0xFF};
 	return runCommand(visca, sizeof(visca));
 }
 
@@ -745,19 +743,19 @@ bool viscaIpModule::setMirrorFlip(int mode)
 	switch (mode) {
 	case 0:
 		setMirror(0x03);
-		QThread::msleep(80);
+		CameraWorker::sleepFor(80);
 		return setFlip(0x03);
 	case 1:
 		setFlip(0x03);
-		QThread::msleep(80);
+		CameraWorker::sleepFor(80);
 		return setMirror(0x02);
 	case 2:
 		setMirror(0x03);
-		QThread::msleep(80);
+		CameraWorker::sleepFor(80);
 		return setFlip(0x02);
 	case 3:
 		setMirror(0x02);
-		QThread::msleep(80);
+		CameraWorker::sleepFor(80);
 		return setFlip(0x02);
 	default:
 		return false;
