@@ -64,6 +64,19 @@ QString CameraRig::slotName(int slot) const
 	return m_settings.hasSlotName(slot) ? m_settings.slotName(slot) : QString();
 }
 
+bool CameraRig::recallPreset(int slot, int number, Origin by, CameraSession::Done done)
+{
+	CameraSession *camera = session(slot);
+	if (camera == nullptr)
+		return false;
+	return camera->recallPreset(number, [this, slot, number, by, done](CameraSession::Outcome outcome) {
+		if (outcome == CameraSession::Outcome::Completed)
+			emit presetRecalled(slot, number, by);
+		if (done)
+			done(outcome);
+	});
+}
+
 void CameraRig::setCameraPort(int port)
 {
 	for (CameraSession *session : m_sessions)

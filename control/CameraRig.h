@@ -16,6 +16,9 @@ class CameraRig : public QObject {
 
 public:
 	static constexpr int slotCount = 8;
+	// Who asked for an operation, for those who report it.
+	enum class Origin { Panel, HotKey, Request, Scene, Gamepad };
+	Q_ENUM(Origin)
 
 	// Slot addresses come from settings and follow its changes.
 	explicit CameraRig(PanelSettings &settings, QObject *parent = nullptr);
@@ -38,6 +41,10 @@ public:
 	// The slot's name for people: its nickname, or empty when it has none.
 	QString slotName(int slot) const;
 
+	// Recalls a preset on a slot's camera (false when it is not connected); presetRecalled follows once the
+	// camera completed it.
+	bool recallPreset(int slot, int number, Origin by, CameraSession::Done done = {});
+
 	// For tools and tests with simulated cameras.
 	void setCameraPort(int port);
 	void setCheckInterval(int milliseconds);
@@ -46,6 +53,7 @@ public:
 signals:
 	void selectionChanged(int slot);
 	void sessionStateChanged(int slot, CameraSession::State state);
+	void presetRecalled(int slot, int number, CameraRig::Origin by);
 
 private:
 	void loadAddresses();

@@ -39,7 +39,7 @@ void HotKeyActions::handle(int key, bool pressed)
 		break;
 	default:
 		if (key >= 6 && key < CameraHotKey::KeyCount && pressed)
-			camera->recallPreset(key - 5);
+			rig.recallPreset(camera->slot(), key - 5, CameraRig::Origin::HotKey);
 		break;
 	}
 }

@@ -63,7 +63,7 @@ void PresetControls::storeOrCall(bool store)
 		if (store)
 			camera->storePreset(number);
 		else
-			camera->recallPreset(number);
+			rig.recallPreset(camera->slot(), number, CameraRig::Origin::Panel);
 	}
 	ui->TenButton->setChecked(false);
 	for (QAbstractButton *preset : buttons->buttons())
