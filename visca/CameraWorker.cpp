@@ -132,7 +132,9 @@ void CameraWorker::enqueueMotion(Task task)
 			// The drive never went out: it goes, and with it this stop unless the camera may still be
 			// moving.
 			const auto before = lastOf(last);
-			redundant = before != m_queue.end() ? before->stop : (runningHere && m_runningStop);
+			redundant = before != m_queue.end() ? before->stop
+				    : runningHere           ? m_runningStop
+							    : m_moving.count(channel) == 0;
 			drop(last);
 		} else if (last != m_queue.end()) {
 			redundant = true; // a stop is already waiting
@@ -183,6 +185,10 @@ void CameraWorker::runLoop()
 			m_queue.pop_front();
 			m_runningChannel = task.channel;
 			m_runningStop = task.stop;
+			if (task.channel >= 0 && task.stop)
+				m_moving.erase(task.channel);
+			else if (task.channel >= 0)
+				m_moving.insert(task.channel);
 			m_cancel = false;
 		}
 		const bool ok = task.run(m_link);

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <set>
 #include <memory>
 #include <mutex>
 
@@ -99,6 +100,8 @@ private:
 	// The operation in progress (under m_mutex): its motion channel (-1 for none) and whether it is a stop.
 	int m_runningChannel = -1;
 	bool m_runningStop = false;
+	// Motion channels whose last motion that went out was a drive (under m_mutex).
+	std::set<int> m_moving;
 	Link m_link;
 };
 
