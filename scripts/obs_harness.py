@@ -74,13 +74,13 @@ def wait_for(predicate, timeout, step=0.05):
 class Simulator:
     """One `ptzctl simulate` camera with its datagram log."""
 
-    def __init__(self, ptzctl, model, address, log_path, port=52381):
+    def __init__(self, ptzctl, model, address, log_path, port=52381, extra=()):
         self.model = model
         self.address = address
         self.log_path = pathlib.Path(log_path)
         self.proc = subprocess.Popen(
-            [ptzctl, "simulate", "--model", model, "--bind", address, "--port", str(port), "--log", str(log_path)],
-            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+            [ptzctl, "simulate", "--model", model, "--bind", address, "--port", str(port), "--log", str(log_path),
+             *extra], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
 
     def received(self):
         """VISCA payloads (header stripped) of every datagram the camera received, as hex text."""

@@ -76,8 +76,7 @@ void MainDialog::ensureBuilt()
 		return;
 	built = true;
 	ui->setupUi(this);
-	ui->AdvanceFrame->hide();
-	setFixedSize(simpleWidth, panelHeight);
+	hideAdvanceView();
 	setStyleSheet(withHostThemeReset("background-color: #474747"));
 	new CellTextFitter(this);
 
@@ -132,16 +131,18 @@ bool MainDialog::cameraIdle() const
 	return rig->isIdle();
 }
 
+// Each view is as tall as its content asks (at least the panel's usual height): a squeezed form would let the
+// preset grid cover the pad, with fonts that differ between hosts.
 void MainDialog::showAdvanceView()
 {
 	ui->AdvanceFrame->show();
-	setFixedSize(advancedWidth, panelHeight);
+	setFixedSize(advancedWidth, qMax(panelHeight, layout()->sizeHint().height()));
 }
 
 void MainDialog::hideAdvanceView()
 {
 	ui->AdvanceFrame->hide();
-	setFixedSize(simpleWidth, panelHeight);
+	setFixedSize(simpleWidth, qMax(panelHeight, layout()->sizeHint().height()));
 }
 
 void MainDialog::setStatusVisible(bool visible)

@@ -3,11 +3,13 @@
 #include "plugin/ModuleText.h"
 
 #include <QAbstractButton>
-#include <QIcon>
+#include <QEvent>
 #include <QPainter>
-#include <QPixmap>
+#include <QWidget>
 
 namespace {
+
+constexpr int markSize = 8;
 
 struct Look {
 	const char *textKey;
@@ -29,26 +31,53 @@ Look lookOf(CameraSession::State state)
 	return {"CameraStateNoAddress", QColor(0x9A, 0x9A, 0x9A)};
 }
 
-QIcon markIcon(const QColor &colour)
-{
-	QPixmap pixmap(20, 20);
-	pixmap.fill(Qt::transparent);
-	QPainter painter(&pixmap);
-	painter.setRenderHint(QPainter::Antialiasing);
-	painter.setPen(QPen(QColor(0x30, 0x30, 0x30), 1.5));
-	painter.setBrush(colour);
-	painter.drawEllipse(QRectF(3.5, 3.5, 13, 13));
-	return QIcon(pixmap);
-}
+// A dot in the button's top right corner, over the button rather than in its layout, so that the slot's name
+// keeps all of its width.
+class Dot : public QWidget {
+public:
+	explicit Dot(QAbstractButton *button) : QWidget(button)
+	{
+		setObjectName("SlotStateMark");
+		setAttribute(Qt::WA_TransparentForMouseEvents);
+		resize(markSize, markSize);
+		place();
+		button->installEventFilter(this);
+	}
+	QColor colour;
+
+protected:
+	void paintEvent(QPaintEvent *) override
+	{
+		QPainter painter(this);
+		painter.setRenderHint(QPainter::Antialiasing);
+		painter.setPen(QPen(QColor(0x30, 0x30, 0x30), 1));
+		painter.setBrush(colour);
+		painter.drawEllipse(QRectF(0.5, 0.5, markSize - 1, markSize - 1));
+	}
+	bool eventFilter(QObject *watched, QEvent *event) override
+	{
+		if (event->type() == QEvent::Resize)
+			place();
+		return QWidget::eventFilter(watched, event);
+	}
+
+private:
+	void place() { move(parentWidget()->width() - markSize - 3, 3); }
+};
 
 } // namespace
 
 void showSlotState(QAbstractButton *button, CameraSession::State state)
 {
+	auto *dot = static_cast<Dot *>(button->findChild<QWidget *>("SlotStateMark", Qt::FindDirectChildrenOnly));
+	if (dot == nullptr) {
+		dot = new Dot(button);
+		dot->show();
+	}
 	const Look look = lookOf(state);
+	dot->colour = look.colour;
+	dot->update();
 	const QString words = QString::fromUtf8(obs_module_text(look.textKey));
-	button->setIcon(markIcon(look.colour));
-	button->setIconSize(QSize(10, 10));
 	button->setToolTip(words);
 	button->setAccessibleDescription(words);
 }
