@@ -53,18 +53,9 @@ string(CONCAT CPACK_COMPONENT_PTZCTL_DESCRIPTION
        "WebSocket bridge of the Brenmoor camera control module for OBS Studio.")
 
 # The Qt 6 module runs in an OBS 30 or later, which brings its own libobs: its dependency is obs-studio (>= 30),
-# never Debian 12's libobs0 of OBS 29 that it was linked against. A copy of those libraries that no package owns,
-# searched first, keeps them out of the computed dependencies.
-if(PTZ_QT_VERSION EQUAL 6)
-	set(hostlibs ${CMAKE_BINARY_DIR}/packaging-hostlibs)
-	foreach(target OBS::libobs OBS::obs-frontend-api)
-		get_target_property(configs ${target} IMPORTED_CONFIGURATIONS)
-		list(GET configs 0 config)
-		get_target_property(location ${target} IMPORTED_LOCATION_${config})
-		get_target_property(soname ${target} IMPORTED_SONAME_${config})
-		configure_file(${location} ${hostlibs}/${soname} COPYONLY)
-	endforeach()
-	set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${hostlibs})
-endif()
+# never Debian 12's libobs0 of OBS 29 that it was linked against. cpack runs dpkg-shlibdeps through a wrapper
+# that says so (cmake/shlibdeps-without-libobs.sh).
+configure_file(${CMAKE_CURRENT_LIST_DIR}/CPackProjectConfig.cmake.in ${CMAKE_BINARY_DIR}/CPackProjectConfig.cmake @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackProjectConfig.cmake)
 
 include(CPack)
