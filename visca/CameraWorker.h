@@ -52,6 +52,10 @@ public:
 	void pause(int milliseconds);
 	// True on a worker's thread once that worker is stopping: reply waits and pauses there end early.
 	static bool stopRequested() { return t_stop != nullptr && t_stop->load(); }
+	// An operation's helper threads stop with its worker: each calls adoptStopFlag(flag) with the flag that
+	// currentStopFlag() gave on the worker's thread (null elsewhere).
+	static const std::atomic<bool> *currentStopFlag() { return t_stop; }
+	static void adoptStopFlag(const std::atomic<bool> *flag) { t_stop = flag; }
 
 private:
 	struct Task {
