@@ -76,6 +76,7 @@ MODULE_EXPORT bool obs_module_get_string(const char *val, const char **out)
 
 MODULE_EXPORT bool obs_module_load(void)
 {
+	blog(LOG_INFO, "OBS-BrenmoorCameraControlPlugin version %s loaded", PTZ_PLUGIN_VERSION);
 	auto *mainWindow = static_cast<QMainWindow *>(obs_frontend_get_main_window());
 	const char *title = obs_module_text("PluginTitle");
 	auto *action = static_cast<QAction *>(obs_frontend_add_tools_menu_qaction(title));

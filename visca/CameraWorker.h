@@ -70,6 +70,10 @@ public:
 	static bool stopRequested() { return t_worker != nullptr && t_worker->interrupted(); }
 	// A pause for link code: on a worker's thread it ends early like pause(); elsewhere a plain sleep.
 	static void sleepFor(int milliseconds);
+	// An operation's helper threads stop with its worker: each calls adopt() with what current() gave on the
+	// worker's thread (null elsewhere).
+	static CameraWorker *current() { return t_worker; }
+	static void adopt(CameraWorker *worker) { t_worker = worker; }
 
 private:
 	struct Task {
