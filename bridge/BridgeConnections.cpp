@@ -224,8 +224,9 @@ void BridgeConnections::forget(ClientMap::iterator it)
 void BridgeConnections::closeForShutdown(const BridgeHandle &hdl)
 {
 	const auto it = clients.find(hdl);
-	accessLog.write(Event::Disconnected, LogLevel::Info,
-			QStringLiteral("ViscaTransfer: Client %1 disconnected (the bridge stops)").arg(it->second->peer));
+	accessLog.write(
+		Event::Disconnected, LogLevel::Info,
+		QStringLiteral("ViscaTransfer: Client %1 disconnected (the bridge stops)").arg(it->second->peer));
 	forget(it);
 	std::error_code ignored;
 	server.close(hdl, status::going_away, std::string(), ignored);

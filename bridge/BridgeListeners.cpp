@@ -138,23 +138,24 @@ void BridgeListeners::accept(Listener &listener)
 			stale->terminate(std::error_code());
 	}
 	BridgeServer::connection_ptr connection = server.get_connection();
-	listener.acceptor.async_accept(connection->get_raw_socket(), [this, &listener,
-								      connection](const std::error_code &ec) {
-		if (closing || ec == asio::error::operation_aborted)
-			return;
-		if (ec) {
-			if (!listener.errorLogged)
-				bridgeLog(LogLevel::Warning, QStringLiteral("ViscaTransfer: Cannot accept connections: %1")
-								     .arg(QString::fromStdString(ec.message())));
-			listener.errorLogged = true;
-			retryLater(listener, acceptRetry);
-			return;
-		}
-		listener.errorLogged = false;
-		handshaking.push_back({connection->get_handle(), std::chrono::steady_clock::now()});
-		connection->start();
-		accept(listener);
-	});
+	listener.acceptor.async_accept(
+		connection->get_raw_socket(), [this, &listener, connection](const std::error_code &ec) {
+			if (closing || ec == asio::error::operation_aborted)
+				return;
+			if (ec) {
+				if (!listener.errorLogged)
+					bridgeLog(LogLevel::Warning,
+						  QStringLiteral("ViscaTransfer: Cannot accept connections: %1")
+							  .arg(QString::fromStdString(ec.message())));
+				listener.errorLogged = true;
+				retryLater(listener, acceptRetry);
+				return;
+			}
+			listener.errorLogged = false;
+			handshaking.push_back({connection->get_handle(), std::chrono::steady_clock::now()});
+			connection->start();
+			accept(listener);
+		});
 }
 
 bool BridgeListeners::endHandshake(const BridgeHandle &hdl)

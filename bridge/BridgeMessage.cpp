@@ -21,6 +21,11 @@ bool integerIn(const QJsonValue &value, double low, double high, int &out)
 	return true;
 }
 
+QString dataError()
+{
+	return QStringLiteral("\"data\" is not a list of 1 to %1 integers from 0 to 255").arg(BridgeMessage::maxBytes);
+}
+
 } // namespace
 
 bool BridgeMessage::parseAddress(const QString &text, quint32 &address)
@@ -71,7 +76,7 @@ bool BridgeMessage::parse(const std::string &payload, BridgeRequest &request, QS
 	const QJsonValue dataValue = object.value(QLatin1String("data"));
 	const QJsonArray data = dataValue.toArray();
 	if (!dataValue.isArray() || data.isEmpty() || data.size() > maxBytes) {
-		error = QStringLiteral("\"data\" is not a list of 1 to %1 bytes").arg(maxBytes);
+		error = dataError();
 		return false;
 	}
 	request.datagram.clear();
@@ -79,7 +84,7 @@ bool BridgeMessage::parse(const std::string &payload, BridgeRequest &request, QS
 	for (const QJsonValue &value : data) {
 		int byte = 0;
 		if (!integerIn(value, 0, 255, byte)) {
-			error = QStringLiteral("\"data\" holds something other than an integer from 0 to 255");
+			error = dataError();
 			return false;
 		}
 		request.datagram.push_back(char(byte));

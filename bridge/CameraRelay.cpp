@@ -47,9 +47,10 @@ bool CameraRelay::open()
 	udp->non_blocking(true, ec);
 	udp->bind(asio::ip::udp::endpoint(asio::ip::address_v4::any(), udpPort), ec);
 	if (ec && !takenLogged)
-		bridgeLog(LogLevel::Info,
-			  QStringLiteral("ViscaTransfer: UDP port %1 is taken; camera answers come back to another port")
-				  .arg(udpPort));
+		bridgeLog(
+			LogLevel::Info,
+			QStringLiteral("ViscaTransfer: UDP port %1 is taken; camera answers come back to another port")
+				.arg(udpPort));
 	takenLogged = takenLogged || ec;
 	socket = std::move(udp);
 	++generation;

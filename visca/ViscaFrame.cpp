@@ -59,8 +59,8 @@ bool ViscaFrame::isReply(const unsigned char *frame, size_t size, unsigned char 
 {
 	if (size < headerSize + 3)
 		return false;
-	return frame[0] == 0x01 && size_t((frame[2] << 8) | frame[3]) == size - headerSize && frame[8] == replyAddress &&
-	       frame[size - 1] == 0xFF;
+	return frame[0] == 0x01 && size_t((frame[2] << 8) | frame[3]) == size - headerSize &&
+	       frame[8] == replyAddress && frame[size - 1] == 0xFF;
 }
 
 ViscaFrame::ReplyKind ViscaFrame::messageKind(const unsigned char *visca, size_t size)
