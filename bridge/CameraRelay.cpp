@@ -170,6 +170,11 @@ void CameraRelay::finish(quint32 key)
 {
 	const auto it = cameras.find(key);
 	Camera &camera = it->second;
+	// The client just served waits behind the others, also when its backlog formed before they came.
+	if (camera.turns.size() > 1 && camera.turns.front() == camera.current->client) {
+		camera.turns.push_back(std::move(camera.turns.front()));
+		camera.turns.pop_front();
+	}
 	camera.current.reset();
 	camera.ticket = 0;
 	camera.deadline->cancel();

@@ -27,10 +27,10 @@ def answer_everything(peer, stop):
     peer.settimeout(0.2)
     while not stop.is_set():
         try:
-            _, sender = peer.receive()
+            got, sender = peer.receive()
         except OSError:
             continue
-        peer.answer(sender, ANSWER)
+        peer.answer(sender, h.echo(got, ANSWER))  # the bridge numbers the camera's requests itself
 
 
 def flood_silent(stop, interval):
