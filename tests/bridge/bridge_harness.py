@@ -57,10 +57,10 @@ class Bridge:
         with self.changed:
             self.changed.notify_all()
 
-    def wait_log(self, line, start=0, timeout=HANG_GUARD):
+    def wait_log(self, line, start=0):
         """Waits until `line` appears at or after index `start`; returns its index."""
         with self.changed:
-            ok = self.changed.wait_for(lambda: line in self.log[start:] or self.proc.poll() is not None, timeout)
+            ok = self.changed.wait_for(lambda: line in self.log[start:] or self.proc.poll() is not None, HANG_GUARD)
             if not ok or line not in self.log[start:]:
                 raise AssertionError("log line %r missing; log: %r" % (line, self.log[start:]))
             return self.log.index(line, start)
