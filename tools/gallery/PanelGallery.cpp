@@ -4,6 +4,7 @@
 #include "MainDialog.h"
 #include "PresetRenameDialog.h"
 #include "plugin/ModuleText.h"
+#include "settings/PanelSettings.h"
 #include "settings/Utils.h"
 #include "visca/CameraSimulator.h"
 
@@ -101,8 +102,8 @@ void renderMainDialog(GallerySink &sink)
 					 {"2", "Choir"}},
 			     Utils::settingsDirectory());
 
-	MainDialog panel;
-	saveBothViews(sink, panel, "disconnected");
+	PanelSettings settings(Utils::settingsDirectory());
+	PanelSettings::setInstance(&settings);
 
 	CameraSimulator::Options options;
 	options.model = "QK-H57P";
@@ -127,10 +128,18 @@ void renderMainDialog(GallerySink &sink)
 	state.autoFocus = false;
 	camera.setState(state);
 
-	panel.findChild<QPushButton *>("Camera1Button")->click();
-	// The panel connects on its camera worker: wait for the controls, then for the read-back answers.
+	// The camera is up before the panel's cameras start, so that it connects at once.
+	MainDialog panel;
+	saveBothViews(sink, panel, "disconnected");
 	QElapsedTimer clock;
 	clock.start();
+	QPushButton *slot = panel.findChild<QPushButton *>("Camera1Button");
+	while (slot->toolTip() != QString::fromUtf8(obs_module_text("CameraStateConnected")) && clock.elapsed() < 5000)
+		QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+
+	slot->click();
+	// The controls enable at once; the read-back answers follow from the camera's worker.
+	clock.restart();
 	QWidget *controls = panel.findChild<QWidget *>("CameraControlBox");
 	while (!controls->isEnabled() && clock.elapsed() < 5000)
 		QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
