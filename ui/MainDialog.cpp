@@ -131,18 +131,16 @@ bool MainDialog::cameraIdle() const
 	return rig->isIdle();
 }
 
-// Each view is as tall as its content asks (at least the panel's usual height): a squeezed form would let the
-// preset grid cover the pad, with fonts that differ between hosts.
 void MainDialog::showAdvanceView()
 {
 	ui->AdvanceFrame->show();
-	setFixedSize(advancedWidth, qMax(panelHeight, layout()->sizeHint().height()));
+	setFixedSize(advancedWidth, panelHeight);
 }
 
 void MainDialog::hideAdvanceView()
 {
 	ui->AdvanceFrame->hide();
-	setFixedSize(simpleWidth, qMax(panelHeight, layout()->sizeHint().height()));
+	setFixedSize(simpleWidth, panelHeight);
 }
 
 void MainDialog::setStatusVisible(bool visible)
