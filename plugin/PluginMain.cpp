@@ -39,7 +39,7 @@ void onFrontendEvent(enum obs_frontend_event event, void *)
 	if (cameras == nullptr)
 		return;
 	if (event == OBS_FRONTEND_EVENT_FINISHED_LOADING)
-		cameras->start();
+		cameras->start(); // normally under way since the modules' post-load
 	else if (event == OBS_FRONTEND_EVENT_EXIT)
 		cameras->shutdown();
 }
@@ -102,6 +102,14 @@ MODULE_EXPORT bool obs_module_load(void)
 
 	QObject::connect(action, &QAction::triggered, [] { panelDock->present(); });
 	return true;
+}
+
+// Every module has loaded: the cameras connect on their own threads while OBS loads its scenes, so they are up by
+// the time its window is.
+MODULE_EXPORT void obs_module_post_load(void)
+{
+	if (cameras != nullptr)
+		cameras->start();
 }
 
 MODULE_EXPORT void obs_module_unload(void)
