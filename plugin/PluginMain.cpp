@@ -10,6 +10,7 @@
 #include "plugin/CameraHotKey.h"
 #include "plugin/HotKeyActions.h"
 #include "plugin/ModuleText.h"
+#include "plugin/remote/RemoteControl.h"
 #include "settings/PanelSettings.h"
 
 #include "plugin/PanelDock.h"
@@ -103,8 +104,14 @@ MODULE_EXPORT bool obs_module_load(void)
 	return true;
 }
 
+MODULE_EXPORT void obs_module_post_load(void)
+{
+	RemoteControl::start(cameras);
+}
+
 MODULE_EXPORT void obs_module_unload(void)
 {
+	RemoteControl::stop();
 	obs_frontend_remove_event_callback(onFrontendEvent, nullptr);
 	if (cameras != nullptr)
 		cameras->shutdown();

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The module must export the seven OBS entry points, as plain C functions, and nothing else; and it may link only
+# The module must export the eight OBS entry points, as plain C functions, and nothing else; and it may link only
 # front-end functions that OBS 29 through 32 all export (the dock functions differ between them and are looked up
 # at run time); and it links the Qt of QT_MAJOR only. usage: check-exports.sh MODULE.so QT_MAJOR
 set -euo pipefail
-expected=$(printf 'obs_module_%s\n' free_locale get_string load set_locale set_pointer unload ver)
+expected=$(printf 'obs_module_%s\n' free_locale get_string load post_load set_locale set_pointer unload ver)
 actual=$(nm -D --defined-only "$1" | awk '$2 == "T" {print $3}' | sort)
 # Lower-case kinds are local: listed by nm, but no other object can bind to them.
 others=$(nm -D --defined-only "$1" | awk '$2 ~ /^[A-Z]$/ && $2 != "T"')
