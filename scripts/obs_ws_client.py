@@ -53,7 +53,8 @@ class ObsClient:
         """Sends a request without waiting; returns its id."""
         request_id = str(next(self.ids))
         if vendor:
-            data = {"vendorName": VENDOR, "requestType": request_type, "requestData": data or {}}
+            # obs-websocket 5.1 refuses an empty object as the vendor's data: none is sent then.
+            data = dict({"vendorName": VENDOR, "requestType": request_type}, **({"requestData": data} if data else {}))
             request_type = "CallVendorRequest"
         message = {"requestType": request_type, "requestId": request_id}
         if data is not None:

@@ -6,7 +6,8 @@
 
 namespace {
 
-// One VISCA message to the slot's own camera (never to an address the request could name), with its replies.
+// One VISCA message to the slot's own camera (never to an address the request could name), with its replies. Each
+// reply is an object {"hex": "90 41 FF"}: OBS's data arrays, through which answers travel, hold objects only.
 void sendViscaCommand(CameraRig &rig, const QJsonObject &given, const Respond &respond)
 {
 	QString error;
@@ -20,7 +21,7 @@ void sendViscaCommand(CameraRig &rig, const QJsonObject &given, const Respond &r
 	camera->sendRaw(visca, [respond](CameraSession::Outcome outcome, const QList<QByteArray> &replies) {
 		QJsonArray texts;
 		for (const QByteArray &reply : replies)
-			texts.append(QString::fromLatin1(reply.toHex(' ').toUpper()));
+			texts.append(QJsonObject{{"hex", QString::fromLatin1(reply.toHex(' ').toUpper())}});
 		const QJsonObject data{{"replies", texts}};
 		respond(outcome == CameraSession::Outcome::Completed
 				? RemoteReply::success(data)
