@@ -13,7 +13,7 @@ constexpr int headerSize = 8;
 constexpr unsigned char typeCommand = 0x00;
 constexpr unsigned char typeInquiry = 0x10;
 // A command is acknowledged, then completed: two reply waits; stale or foreign datagrams are skipped, bounded.
-constexpr int maxDatagrams = 16;
+constexpr int maxDatagrams = 256;
 
 } // namespace
 

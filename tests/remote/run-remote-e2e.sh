@@ -24,6 +24,8 @@ if [ -z "$tarball" ] && [ ! -e /usr/lib/x86_64-linux-gnu/obs-plugins/obs-websock
 	missing+=("Debian's obs-websocket (obs-studio package)")
 fi
 if [ -n "$tarball" ] && [ ! -f "$overlay" ]; then missing+=("the obs-websocket tarball '$overlay'"); fi
+# The one library obs-websocket 5.5 needs beside OBS's own.
+if [ -n "$tarball" ] && ! ldconfig -p | grep -q 'libqrcodegencpp\.so\.1 '; then missing+=("libqrcodegencpp1"); fi
 if [ ${#missing[@]} -gt 0 ]; then
 	echo "FAIL: missing for the remote-control test: ${missing[*]} (run scripts/setup.sh)" >&2
 	exit 1
