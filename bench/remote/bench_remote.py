@@ -43,7 +43,10 @@ def round_trips(client):
         calls.append(ms)
         failed += reply.get("ok") is not True
     inquiries = [timed(client, "SendViscaCommand", {"camera": 1, "command": "81 09 04 47 FF"})[0] for _ in range(ROUNDS)]
+    raw = [timed(client, "SendViscaCommand", {"camera": 1, "command": "81 01 04 3F 02 01 FF"})[0] for _ in range(ROUNDS)]
     print(f"GetVersion round trip: median {statistics.median(floor):.2f} ms (n={ROUNDS})")
+    print(f"SendViscaCommand recall (raw exchange, then the 50 ms pacing pause) round trip: median "
+          f"{statistics.median(raw):.2f} ms (n={ROUNDS})")
     print(f"SendViscaCommand inquiry (no pacing pause) round trip: median {statistics.median(inquiries):.2f} ms "
           f"(n={ROUNDS})")
     print(f"CallPreset round trip: median {statistics.median(calls):.2f} ms, p90 "
