@@ -1,5 +1,7 @@
 #include "control/CameraSession.h"
 
+#include "control/RawVisca.h"
+
 #include "models/ModelIdentifier.h"
 #include "models/ViscaModuleFactory.h"
 #include "models/ViscaParamOps.h"
@@ -616,6 +618,29 @@ bool CameraSession::read(Value value, QObject *context, Answer answer)
 				emit valueRead(value, result.value);
 			if (answer)
 				answer(result.answered, result.value);
+		});
+	return true;
+}
+
+bool CameraSession::sendRaw(const QByteArray &visca, RawAnswer answer)
+{
+	if (m_state != State::Connected || m_worker == nullptr)
+		return false;
+	m_worker->post<RawVisca::Result>(
+		CameraWorker::neverMerged,
+		[visca](Link &link) {
+			if (!link)
+				return RawVisca::Result();
+			const RawVisca::Result result = RawVisca::exchange(*link, visca);
+			// A command is paced like the others; an inquiry like a read.
+			if (!RawVisca::isInquiry(visca))
+				CameraWorker::sleepFor(commandPauseMs);
+			return result;
+		},
+		this,
+		[answer](const RawVisca::Result &result) {
+			if (answer)
+				answer(result.completed ? Outcome::Completed : Outcome::Failed, result.replies);
 		});
 	return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -69,6 +71,8 @@ public:
 	using Done = std::function<void(Outcome)>;
 	// answered is false when the camera gave no valid answer (value is then 0).
 	using Answer = std::function<void(bool answered, int value)>;
+	// The camera's replies to a raw message (VISCA bytes each), with how it ended.
+	using RawAnswer = std::function<void(Outcome outcome, const QList<QByteArray> &replies)>;
 
 	static constexpr int defaultPort = 52381;
 	static constexpr int defaultCheckInterval = 8000;
@@ -120,6 +124,9 @@ public:
 	bool setLimit(Limit limit, int degrees);
 	bool clearLimits();
 	bool read(Value value, QObject *context, Answer answer);
+	// One VISCA command or inquiry as given (see RawVisca::parse), in turn with the other operations; Completed
+	// when the camera completed or answered it. answer is called once unless the camera is dropped first.
+	bool sendRaw(const QByteArray &visca, RawAnswer answer);
 	// The camera is left alone for a while (it needs time before some inquiries answer right).
 	bool wait(int milliseconds);
 

@@ -1,5 +1,7 @@
 #include "CameraHotKey.h"
 
+#include "plugin/ModuleText.h"
+
 #include <QDebug>
 #include <QFileInfo>
 
@@ -10,18 +12,65 @@
 
 namespace {
 
+// The first fifteen keep their English descriptions (the panel's help text names them); later ones are translated,
+// with the number put in where the text has %1.
 struct HotKeyRow {
 	const char *name;
 	const char *description;
+	const char *textKey;
+	int number;
 };
 
 const HotKeyRow hotKeyRows[CameraHotKey::KeyCount] = {
-	{"TiltUpHotKey", "Tilt Up"},       {"TiltDownHotKey", "Tilt Down"},   {"PanLeftHotKey", "Pan Left"},
-	{"PanRightHotKey", "Pan Right"},   {"ZoomInHotKey", "Zoom In"},       {"ZoomOutHotKey", "Zoom Out"},
-	{"Preset1HotKey", "Call Preset1"}, {"Preset2HotKey", "Call Preset2"}, {"Preset3HotKey", "Call Preset3"},
-	{"Preset4HotKey", "Call Preset4"}, {"Preset5HotKey", "Call Preset5"}, {"Preset6HotKey", "Call Preset6"},
-	{"Preset7HotKey", "Call Preset7"}, {"Preset8HotKey", "Call Preset8"}, {"Preset9HotKey", "Call Preset9"},
+	{"TiltUpHotKey", "Tilt Up", nullptr, 0},
+	{"TiltDownHotKey", "Tilt Down", nullptr, 0},
+	{"PanLeftHotKey", "Pan Left", nullptr, 0},
+	{"PanRightHotKey", "Pan Right", nullptr, 0},
+	{"ZoomInHotKey", "Zoom In", nullptr, 0},
+	{"ZoomOutHotKey", "Zoom Out", nullptr, 0},
+	{"Preset1HotKey", "Call Preset1", nullptr, 0},
+	{"Preset2HotKey", "Call Preset2", nullptr, 0},
+	{"Preset3HotKey", "Call Preset3", nullptr, 0},
+	{"Preset4HotKey", "Call Preset4", nullptr, 0},
+	{"Preset5HotKey", "Call Preset5", nullptr, 0},
+	{"Preset6HotKey", "Call Preset6", nullptr, 0},
+	{"Preset7HotKey", "Call Preset7", nullptr, 0},
+	{"Preset8HotKey", "Call Preset8", nullptr, 0},
+	{"Preset9HotKey", "Call Preset9", nullptr, 0},
+	{"SelectCamera1HotKey", nullptr, "HotKeySelectCamera", 1},
+	{"SelectCamera2HotKey", nullptr, "HotKeySelectCamera", 2},
+	{"SelectCamera3HotKey", nullptr, "HotKeySelectCamera", 3},
+	{"SelectCamera4HotKey", nullptr, "HotKeySelectCamera", 4},
+	{"SelectCamera5HotKey", nullptr, "HotKeySelectCamera", 5},
+	{"SelectCamera6HotKey", nullptr, "HotKeySelectCamera", 6},
+	{"SelectCamera7HotKey", nullptr, "HotKeySelectCamera", 7},
+	{"SelectCamera8HotKey", nullptr, "HotKeySelectCamera", 8},
+	{"NextCameraHotKey", nullptr, "HotKeyNextCamera", 0},
+	{"PreviousCameraHotKey", nullptr, "HotKeyPreviousCamera", 0},
+	{"Preset10HotKey", nullptr, "HotKeyCallPreset", 10},
+	{"Preset11HotKey", nullptr, "HotKeyCallPreset", 11},
+	{"Preset12HotKey", nullptr, "HotKeyCallPreset", 12},
+	{"Preset13HotKey", nullptr, "HotKeyCallPreset", 13},
+	{"Preset14HotKey", nullptr, "HotKeyCallPreset", 14},
+	{"Preset15HotKey", nullptr, "HotKeyCallPreset", 15},
+	{"Preset16HotKey", nullptr, "HotKeyCallPreset", 16},
+	{"Preset17HotKey", nullptr, "HotKeyCallPreset", 17},
+	{"Preset18HotKey", nullptr, "HotKeyCallPreset", 18},
+	{"Preset19HotKey", nullptr, "HotKeyCallPreset", 19},
+	{"HomeHotKey", nullptr, "HotKeyHome", 0},
+	{"FocusNearHotKey", nullptr, "HotKeyFocusNear", 0},
+	{"FocusFarHotKey", nullptr, "HotKeyFocusFar", 0},
 };
+
+QByteArray descriptionOf(const HotKeyRow &row)
+{
+	if (row.description != nullptr)
+		return row.description;
+	QString text = QString::fromUtf8(obs_module_text(row.textKey));
+	if (row.number > 0 && text.contains(QLatin1String("%1")))
+		text = text.arg(row.number);
+	return text.toUtf8();
+}
 
 // The profile path is handed out by the front end as a bmalloc'd string.
 QString currentProfileIniPath()
@@ -54,6 +103,11 @@ CameraHotKey::~CameraHotKey()
 		obs_hotkey_unregister(id);
 }
 
+const char *CameraHotKey::keyName(int key)
+{
+	return key >= 0 && key < KeyCount ? hotKeyRows[key].name : nullptr;
+}
+
 obs_hotkey_id CameraHotKey::hotKeyId(int key) const
 {
 	if (key < 0 || key >= KeyCount)
@@ -80,8 +134,9 @@ void CameraHotKey::registerAndLoad(const QString &iniPath)
 	}
 
 	for (int key = 0; key < KeyCount; key++) {
-		ids[key] = obs_hotkey_register_frontend(hotKeyRows[key].name, hotKeyRows[key].description,
-							&CameraHotKey::onHotKey, this);
+		ids[key] =
+			obs_hotkey_register_frontend(hotKeyRows[key].name, descriptionOf(hotKeyRows[key]).constData(),
+						     &CameraHotKey::onHotKey, this);
 
 		const char *stored = config ? config_get_string(config, "Hotkeys", hotKeyRows[key].name) : nullptr;
 		obs_data_t *data = stored ? obs_data_create_from_json(stored) : nullptr;

@@ -5,13 +5,28 @@
 
 #include <obs.h>
 
-// Registers the fifteen camera hotkeys with the OBS front end and turns their
-// presses and releases into hotKeysentTo. The panel decides whether to listen.
+// Registers the camera hotkeys with the OBS front end and turns their presses and releases into hotKeysentTo.
+// HotKeyActions decides what they do.
 class CameraHotKey : public QObject {
 	Q_OBJECT
 
 public:
-	static constexpr int KeyCount = 15;
+	// Keys by index: the fifteen first ones keep their places (saved bindings are found by name).
+	enum Key {
+		TiltUp = 0,
+		ZoomIn = 4,
+		Preset1 = 6,
+		SelectCamera1 = 15,
+		NextCamera = 23,
+		PreviousCamera,
+		Preset10,
+		Home = 35,
+		FocusNear,
+		FocusFar,
+		KeyCount
+	};
+	// The name OBS saves the key's bindings under (null outside 0..KeyCount-1).
+	static const char *keyName(int key);
 
 	explicit CameraHotKey(QObject *parent = nullptr);
 	// Reads the bindings from the given ini file instead of the current

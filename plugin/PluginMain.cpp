@@ -10,6 +10,7 @@
 #include "plugin/CameraHotKey.h"
 #include "plugin/HotKeyActions.h"
 #include "plugin/ModuleText.h"
+#include "plugin/remote/RemoteControl.h"
 #include "settings/PanelSettings.h"
 
 #include "plugin/PanelDock.h"
@@ -105,15 +106,17 @@ MODULE_EXPORT bool obs_module_load(void)
 }
 
 // Every module has loaded: the cameras connect on their own threads while OBS loads its scenes, so they are up by
-// the time its window is.
+// the time its window is; obs-websocket is there to take the vendor's requests.
 MODULE_EXPORT void obs_module_post_load(void)
 {
 	if (cameras != nullptr)
 		cameras->start();
+	RemoteControl::start(cameras);
 }
 
 MODULE_EXPORT void obs_module_unload(void)
 {
+	RemoteControl::stop();
 	obs_frontend_remove_event_callback(onFrontendEvent, nullptr);
 	if (cameras != nullptr)
 		cameras->shutdown();

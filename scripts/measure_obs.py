@@ -83,7 +83,7 @@ def one_eight(work, module_so, data_dir, ptzctl):
         sim = Simulator(ptzctl, model, address, work / f"camera{n}.log")
         if n == SILENT:
             sim.stop()
-            sim = Simulator(ptzctl, model, address, work / f"camera{n}.log", extra=["--silent"])
+            sim = Simulator(ptzctl, model, address, work / f"camera{n}.log", options=["--silent"])
         sims.append(sim)
     try:
         settings = {"hotKey": False}

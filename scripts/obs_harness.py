@@ -74,13 +74,15 @@ def wait_for(predicate, timeout, step=0.05):
 class Simulator:
     """One `ptzctl simulate` camera with its datagram log."""
 
-    def __init__(self, ptzctl, model, address, log_path, port=52381, extra=()):
+    def __init__(self, ptzctl, model, address, log_path, port=52381, options=()):
+        """options: further `ptzctl simulate` options (faults such as --silent)."""
         self.model = model
         self.address = address
         self.log_path = pathlib.Path(log_path)
         self.proc = subprocess.Popen(
             [ptzctl, "simulate", "--model", model, "--bind", address, "--port", str(port), "--log", str(log_path),
-             *extra], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+             *options],
+            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
 
     def received(self):
         """VISCA payloads (header stripped) of every datagram the camera received, as hex text."""
@@ -157,13 +159,18 @@ class ObsSession:
     def settings_path(self):
         return self.data / SETTINGS_SUBDIR / SETTINGS_FILE
 
-    def prepare(self, hotkeys=None, settings=None):
+    def prepare(self, hotkeys=None, settings=None, websocket=None):
         """Seeds a configuration that skips OBS's first-run wizard, installs the module the way a
-        per-user install does and writes the profile's hotkey bindings and the module settings."""
+        per-user install does and writes the profile's hotkey bindings and the module settings.
+        websocket=(port, password) switches OBS's WebSocket server on, with that password."""
         for d in (self.obs_dir, self.data, self.home, self.profile_dir):
             d.mkdir(parents=True, exist_ok=True)
         general = f"[General]\nLanguage={self.language}\n" if self.language else "[General]\n"
-        (self.obs_dir / "global.ini").write_text(GLOBAL_INI.replace("[General]\n", general, 1))
+        config = GLOBAL_INI.replace("[General]\n", general, 1)
+        if websocket:
+            config = config.replace("ServerEnabled=false\n", f"ServerEnabled=true\nServerPort={websocket[0]}\n"
+                                    f"AlertsEnabled=false\nAuthRequired=true\nServerPassword={websocket[1]}\n")
+        (self.obs_dir / "global.ini").write_text(config)
         if hotkeys:
             lines = ["[Hotkeys]"]
             for name, combos in hotkeys.items():

@@ -116,6 +116,10 @@ INSTANTIATE_TEST_SUITE_P(
 		IniCase{"NoHotkeysSection", Profile::File, "[General]\nName=Untitled\n", {}, -1},
 		IniCase{"Preset3AmongOthers", Profile::File, bindingFor("Preset3HotKey") + otherBinding, {}, 8},
 		IniCase{"Preset9", Profile::File, bindingFor("Preset9HotKey"), {}, 14},
+		// Keys added after the first fifteen keep the same way of loading, at their own places.
+		IniCase{"SelectCamera8", Profile::File, bindingFor("SelectCamera8HotKey"), {}, 22},
+		IniCase{"Preset19", Profile::File, bindingFor("Preset19HotKey"), {}, 34},
+		IniCase{"FocusFar", Profile::File, bindingFor("FocusFarHotKey"), {}, 37},
 		IniCase{"BrokenJson", Profile::File, "[Hotkeys]\nPreset3HotKey={\"bindings\":[{\"key\"\n", {}, -1},
 		IniCase{"NoBindingsMember", Profile::File, "[Hotkeys]\nPreset3HotKey={\"keys\":[]}\n", {}, -1}),
 	[](const ::testing::TestParamInfo<IniCase> &info) { return std::string(info.param.name); });

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The module must export the seven OBS entry points, as plain C functions, and nothing else; and it may link only
+# The module must export the eight OBS entry points, as plain C functions, and nothing else; and it may link only
 # front-end functions that OBS 29 through 32 all export (the dock functions differ between them and are looked up
 # at run time); and it links the Qt of QT_MAJOR only. usage: check-exports.sh MODULE.so QT_MAJOR
 set -euo pipefail
