@@ -79,7 +79,7 @@ const StoredFile storedFiles[] = {
 	{"empty.json", {}, {}, false, false, {{"192.168.0.101QK-H57P", {}}}, "192.168.0.101QK-H57PPanSpeed"},
 };
 
-class StoredFiles : public ::testing::TestWithParam<StoredFile> {
+class SettingsStoredFiles : public ::testing::TestWithParam<StoredFile> {
 protected:
 	void SetUp() override
 	{
@@ -94,7 +94,7 @@ protected:
 	QByteArray original;
 };
 
-TEST_P(StoredFiles, EveryKeyReads)
+TEST_P(SettingsStoredFiles, EveryKeyReads)
 {
 	const StoredFile &f = GetParam();
 	PanelSettings settings(tmp.path());
@@ -125,7 +125,7 @@ TEST_P(StoredFiles, EveryKeyReads)
 }
 
 // A write changes the bytes of its own key only: every other line stays as it was, the unknown key included.
-TEST_P(StoredFiles, RoundTripChangesOnlyItsOwnBytes)
+TEST_P(SettingsStoredFiles, RoundTripChangesOnlyItsOwnBytes)
 {
 	const QString key = QString::fromLatin1(GetParam().changedKey);
 	const QString prefix = key.chopped(int(strlen("PanSpeed")));
@@ -151,7 +151,7 @@ TEST_P(StoredFiles, RoundTripChangesOnlyItsOwnBytes)
 	EXPECT_EQ(PanelSettings(tmp.path()).cameraValue(prefix, Field::PanSpeed), "11");
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, StoredFiles, ::testing::ValuesIn(storedFiles),
+INSTANTIATE_TEST_SUITE_P(Files, SettingsStoredFiles, ::testing::ValuesIn(storedFiles),
 			 [](const ::testing::TestParamInfo<StoredFile> &info) {
 				 std::string name = info.param.file;
 				 name.resize(name.find('.'));
