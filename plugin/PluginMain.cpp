@@ -9,6 +9,8 @@
 #include "plugin/ModuleText.h"
 
 #include "plugin/PanelDock.h"
+#include "settings/PanelSettings.h"
+#include "settings/Utils.h"
 #include "ui/MainDialog.h"
 
 namespace {
@@ -26,6 +28,11 @@ void logBridgeLine(ViscaTransfer::LogLevel level, const QString &line)
 			     : level == ViscaTransfer::LogLevel::Info  ? LOG_INFO
 								       : LOG_DEBUG;
 	blog(obsLevel, "%s", line.toUtf8().constData());
+}
+
+void logSettingsLine(const QString &line)
+{
+	blog(LOG_INFO, "%s", line.toUtf8().constData());
 }
 
 } // namespace
@@ -65,6 +72,7 @@ MODULE_EXPORT bool obs_module_load(void)
 	auto *action = static_cast<QAction *>(obs_frontend_add_tools_menu_qaction(title));
 
 	ViscaTransfer::setLogSink(logBridgeLine);
+	Utils::setLogSink(logSettingsLine);
 	// What works without the panel starts now: the hotkeys (so OBS lists and keeps their bindings) and the
 	// bridge. The panel's form is built when the operator first opens it, or when OBS restores its dock open.
 	auto *hotKeys = new CameraHotKey(mainWindow);
@@ -87,4 +95,7 @@ MODULE_EXPORT bool obs_module_load(void)
 MODULE_EXPORT void obs_module_unload(void)
 {
 	ViscaTransfer::setLogSink(nullptr);
+	// Its file watcher must not outlive the module's code.
+	PanelSettings::destroyInstance();
+	Utils::setLogSink(nullptr);
 }

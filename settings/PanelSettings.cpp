@@ -7,6 +7,8 @@
 #include <QFileSystemWatcher>
 #include <QTimer>
 
+#include <array>
+
 namespace {
 
 const char hotKeyKey[] = "hotKey";
@@ -22,9 +24,18 @@ bool validSlot(int slot)
 	return slot >= 1 && slot <= PanelSettings::slotCount;
 }
 
-QString slotKey(int slot, const char *field)
+enum SlotField { Address, Name };
+
+// Made once: a slot read is a lookup, not a string build.
+const QString &slotKey(int slot, SlotField field)
 {
-	return QStringLiteral("Camera%1%2").arg(slot).arg(QLatin1String(field));
+	static const auto keys = [] {
+		std::array<std::array<QString, 2>, PanelSettings::slotCount + 1> made;
+		for (int n = 1; n <= PanelSettings::slotCount; ++n)
+			made[n] = {QStringLiteral("Camera%1IP").arg(n), QStringLiteral("Camera%1NickName").arg(n)};
+		return made;
+	}();
+	return keys[slot][field];
 }
 
 struct FieldInfo {
@@ -71,7 +82,8 @@ bool differs(const QJsonObject &a, const QJsonObject &b, const QString &key)
 } // namespace
 
 PanelSettings::PanelSettings(const QString &directory, QObject *parent)
-	: QObject(parent), m_directory(directory), m_watcher(new QFileSystemWatcher(this)), m_reloadTimer(new QTimer(this))
+	: QObject(parent), m_directory(directory), m_watcher(new QFileSystemWatcher(this)),
+	  m_reloadTimer(new QTimer(this))
 {
 	m_reloadTimer->setSingleShot(true);
 	m_reloadTimer->setInterval(reloadDelayMs);
@@ -121,29 +133,29 @@ bool PanelSettings::reload()
 
 bool PanelSettings::hasSlotAddress(int slot) const
 {
-	return validSlot(slot) && m_values.contains(slotKey(slot, "IP"));
+	return validSlot(slot) && m_values.contains(slotKey(slot, Address));
 }
 
 QString PanelSettings::slotAddress(int slot) const
 {
-	return validSlot(slot) ? m_values.value(slotKey(slot, "IP")).toString() : QString();
+	return validSlot(slot) ? m_values.value(slotKey(slot, Address)).toString() : QString();
 }
 
 bool PanelSettings::hasSlotName(int slot) const
 {
-	return validSlot(slot) && m_values.contains(slotKey(slot, "NickName"));
+	return validSlot(slot) && m_values.contains(slotKey(slot, Name));
 }
 
 QString PanelSettings::slotName(int slot) const
 {
-	return validSlot(slot) ? m_values.value(slotKey(slot, "NickName")).toString() : QString();
+	return validSlot(slot) ? m_values.value(slotKey(slot, Name)).toString() : QString();
 }
 
 bool PanelSettings::setSlot(int slot, const QString &address, const QString &name)
 {
 	if (!validSlot(slot))
 		return false;
-	return write(QJsonObject{{slotKey(slot, "IP"), address}, {slotKey(slot, "NickName"), name}});
+	return write(QJsonObject{{slotKey(slot, Address), address}, {slotKey(slot, Name), name}});
 }
 
 bool PanelSettings::hasCameraValue(const QString &prefix, CameraField field) const
@@ -252,8 +264,8 @@ void PanelSettings::adopt(const QJsonObject &values)
 		return;
 	bool slotChange = false;
 	for (int slot = 1; slot <= slotCount && !slotChange; ++slot)
-		slotChange = differs(values, m_values, slotKey(slot, "IP")) ||
-			     differs(values, m_values, slotKey(slot, "NickName"));
+		slotChange = differs(values, m_values, slotKey(slot, Address)) ||
+			     differs(values, m_values, slotKey(slot, Name));
 	bool presetChange = false;
 	for (int k = 1; k <= presetNameCount && !presetChange; ++k)
 		presetChange = differs(values, m_values, QString::number(k));

@@ -31,7 +31,10 @@ void PresetRenameDialog::fillFields()
 {
 	QLineEdit *const edits[] = {ui->Preset1Edit, ui->Preset2Edit, ui->Preset3Edit, ui->Preset4Edit, ui->Preset5Edit,
 				    ui->Preset6Edit, ui->Preset7Edit, ui->Preset8Edit, ui->Preset9Edit};
-	const PanelSettings &settings = PanelSettings::instance();
+	// Opened by the operator, so read the file now: the names shown are the file's even when an outside edit has
+	// not been picked up yet (a failed read shows the digits).
+	PanelSettings &settings = PanelSettings::instance();
+	settings.reload();
 	for (int k = 1; k <= 9; ++k)
 		edits[k - 1]->setText(settings.presetName(k));
 }
