@@ -90,9 +90,15 @@ bool holdsUnreadableContent(const QByteArray &bytes)
 	return !QJsonDocument::fromJson(bytes).isObject();
 }
 
+// The whole of bytes as text, bad sequences as U+FFFD (Qt 5's QByteArray overload would stop at a zero byte).
+QString asText(const QByteArray &bytes)
+{
+	return QString::fromUtf8(bytes.constData(), bytes.size());
+}
+
 bool isUtf8(const QByteArray &bytes)
 {
-	return QString::fromUtf8(bytes).toUtf8() == bytes;
+	return asText(bytes).toUtf8() == bytes;
 }
 
 enum class FileState { Fine, Missing, NotRegular, NotOpened, BadLink, TooLarge, ReadOnly };
@@ -270,7 +276,7 @@ bool Utils::readJsonFile(QJsonObject &object, QString dir)
 	bool clean = true;
 	if (error.error != QJsonParseError::NoError && !isUtf8(bytes)) {
 		// Qt refuses the whole document for one bad byte: read it with the bad bytes replaced instead.
-		const QJsonDocument repaired = QJsonDocument::fromJson(QString::fromUtf8(bytes).toUtf8());
+		const QJsonDocument repaired = QJsonDocument::fromJson(asText(bytes).toUtf8());
 		if (repaired.isObject()) {
 			logOnce(path, notUtf8Text);
 			document = repaired;
