@@ -117,6 +117,8 @@ bool OnvifDiscovery::isUnicastIpv4(const QString &text)
 
 void OnvifDiscovery::parseReply(const QString &reply, const QHostAddress &source)
 {
+	if (m_devices.size() >= MaxDevices)
+		return;
 	QString address;
 	QString name;
 	const int firstFormatAt = reply.lastIndexOf(xaddrsAfterScopes);

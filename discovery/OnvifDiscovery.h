@@ -25,6 +25,7 @@
 // - A device is listed only when the address it names is a unicast IPv4 address (dotted, four numbers) equal
 //   to the address its reply came from: a reply cannot send identification to another host or a broadcast.
 // - Control characters are removed from names, so they never reach a table or a terminal.
+// - At most MaxDevices are listed, the first whose replies were read: each listed device costs an identification.
 class OnvifDiscovery : public QObject {
 	Q_OBJECT
 
@@ -35,6 +36,7 @@ public:
 	static constexpr int ProbeCount = 40;
 	static constexpr unsigned long ProbeIntervalMs = 30;
 	static constexpr qint64 BufferSize = 2000;
+	static constexpr size_t MaxDevices = 64;
 
 	// The probe goes to the IPv4 broadcast address, port 3702. Another destination only serves tests and the
 	// command-line tool, which aim it at addresses of their own.

@@ -2,10 +2,16 @@
 
 #include "models/ModelRegistry.h"
 
+#include "visca/CameraWorker.h"
 #include "visca/JS4ViscaIPModule.h"
 #include "visca/viscaIpModule.h"
 
 #include <QtDebug>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <utility>
 
 namespace {
 
@@ -58,15 +64,32 @@ CameraModelMap ModelIdentifier::identifyCamera(const QString &ip)
 void ModelIdentifier::identifyCameras(const std::vector<std::map<QString, QString>> &devices)
 {
 	m_results.clear();
-	for (const auto &device : devices) {
-		for (const auto &[ip, announcedName] : device) {
-			CameraModelMap result = identifyCamera(ip);
-			if (result.empty())
-				continue;
-			for (auto &entry : result)
-				entry.second.name = announcedName.toStdString();
-			m_results.push_back(std::move(result));
-		}
+	std::vector<std::pair<QString, QString>> listed;
+	for (const auto &device : devices)
+		listed.insert(listed.end(), device.begin(), device.end());
+
+	// Each thread takes the next device of the list; every result keeps the place of its device. The threads
+	// stop with the worker this search runs on (the dialog closing, OBS quitting).
+	std::vector<CameraModelMap> found(listed.size());
+	std::atomic<size_t> next{0};
+	CameraWorker *worker = CameraWorker::current();
+	std::vector<std::thread> threads;
+	for (size_t i = 0; i < std::min(maxParallel, listed.size()); ++i) {
+		threads.emplace_back([&, worker] {
+			CameraWorker::adopt(worker);
+			for (size_t at = next++; at < listed.size(); at = next++)
+				found[at] = identifyCamera(listed[at].first);
+		});
+	}
+	for (std::thread &thread : threads)
+		thread.join();
+
+	for (size_t at = 0; at < listed.size(); ++at) {
+		if (found[at].empty())
+			continue;
+		for (auto &entry : found[at])
+			entry.second.name = listed[at].second.toStdString();
+		m_results.push_back(std::move(found[at]));
 	}
 }
 

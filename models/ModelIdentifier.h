@@ -16,6 +16,8 @@ class viscaIpModule;
 class ModelIdentifier {
 public:
 	static constexpr int defaultPort = 52381;
+	// Devices identified at once by identifyCameras: a silent one holds its thread for two reply waits.
+	static constexpr size_t maxParallel = 8;
 
 	// port: the cameras' VISCA port; only tools and tests use another one.
 	explicit ModelIdentifier(int port = defaultPort);
@@ -26,8 +28,8 @@ public:
 
 	// One entry, IP text → (model name, new parameter object), when identified; empty otherwise.
 	CameraModelMap identifyCamera(const QString &ip);
-	// Identifies each device (IP text → announced name) in list order and keeps those that pass, named by
-	// their announced names.
+	// Identifies the devices (IP text → announced name), up to maxParallel at once on threads of their own,
+	// and keeps those that pass in list order, named by their announced names.
 	void identifyCameras(const std::vector<std::map<QString, QString>> &devices);
 	std::vector<CameraModelMap> identifiedCameras() const;
 

@@ -1,6 +1,7 @@
 #include "models/ModelRegistry.h"
 
 #include "models/H32P_ViscaOps.h"
+#include "models/ModelFamily.h"
 #include "models/H57p_ViscaOps.h"
 #include "models/JS4_ViscaOps.h"
 #include "models/WD406P_ViscaOps.h"
@@ -55,15 +56,17 @@ int ModelRegistry::modelIndex(const std::string &name) const
 
 std::unique_ptr<ViscaParamOps> ModelRegistry::createParamOps(const std::string &name) const
 {
-	const int index = modelIndex(name);
-	if (index >= 8 && index <= 13)
+	switch (ModelFamily::of(name).params) {
+	case ModelFamily::Params::WD909P:
 		return std::make_unique<WD909P_ViscaOps>(name);
-	if (index == 14)
+	case ModelFamily::Params::WD406P:
 		return std::make_unique<WD406P_ViscaOps>(name);
-	if (index >= 16 && index <= 19)
+	case ModelFamily::Params::H32P:
 		return std::make_unique<H32P_ViscaOps>(name);
-	if (index == 20)
+	case ModelFamily::Params::JS4:
 		return std::make_unique<JS4_ViscaOps>(name);
-	// 0 to 7, 15 and every name the table does not know.
+	case ModelFamily::Params::H57p:
+		break;
+	}
 	return std::make_unique<H57p_ViscaOps>(name);
 }

@@ -2,17 +2,21 @@
 
 #include "H32PViscaIPModule.h"
 #include "JS4ViscaIPModule.h"
+#include "ModelFamily.h"
 #include "viscaIpModule.h"
 
 #include <QtDebug>
 
 viscaIpModule *createViscaModule(const QString &model)
 {
-	if (model.contains(QStringLiteral("32P"))) {
+	switch (ModelFamily::of(model.toStdString()).link) {
+	case ModelFamily::Link::H32P:
 		qDebug("model %s", model.toUtf8().constData());
 		return new H32PViscaIPModule();
-	}
-	if (model.contains(QStringLiteral("QK-JS4")))
+	case ModelFamily::Link::JS4:
 		return new JS4ViscaIPModule();
+	case ModelFamily::Link::Plain:
+		break;
+	}
 	return new viscaIpModule();
 }

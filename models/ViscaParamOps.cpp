@@ -259,9 +259,12 @@ void ViscaParamOps::loadRanges(const ViscaParamRanges &ranges)
 
 void ViscaParamOps::loadCommonTables()
 {
-	loadTranslated(m_whiteBalanceModes,
-		       {{"Auto", 0}, {"Indoor", 1}, {"Outdoor", 2}, {"OnePush", 3}, {"Manual", 5}});
-	loadTranslated(m_exposureModes, {{"Auto", 0}, {"Manual", 3}});
+	loadTranslated(m_whiteBalanceModes, {{"Auto", 0},
+					     {"Indoor", 1},
+					     {"Outdoor", 2},
+					     {"OnePush", whiteBalanceOnePushCode},
+					     {"Manual", whiteBalanceManualCode}});
+	loadTranslated(m_exposureModes, {{"Auto", 0}, {"Manual", exposureManualCode}});
 	loadAsWritten(m_shutterSpeeds,
 		      {{"1/10000", 0}, {"1/5000", 1}, {"1/3000", 2}, {"1/2500", 3}, {"1/2000", 4}, {"1/1500", 5},
 		       {"1/1000", 6},  {"1/725", 7},  {"1/500", 8},  {"1/350", 9},  {"1/250", 10}, {"1/180", 11},
@@ -309,6 +312,7 @@ void ViscaParamOps::loadDigEffectModes()
 void ViscaParamOps::loadImageModes(int defaultCode, int customCode)
 {
 	loadTranslated(m_imageModes, {{"Default", defaultCode}, {"Custom", customCode}});
+	m_customImageCode = customCode;
 }
 
 void ViscaParamOps::loadPresetSpeeds(std::initializer_list<int> speeds)

@@ -28,7 +28,14 @@ public:
 	ViscaParamOps(const ViscaParamOps &) = delete;
 	ViscaParamOps &operator=(const ViscaParamOps &) = delete;
 
+	// Codes of the modes that open further controls, the same in every model that has them.
+	static constexpr int exposureManualCode = 3;
+	static constexpr int whiteBalanceOnePushCode = 3;
+	static constexpr int whiteBalanceManualCode = 5;
+
 	virtual std::string modelName() const;
+	// Code of the image mode that opens the picture steppers; -1 when the model has no image modes.
+	int customImageCode() const { return m_customImageCode; }
 	// Loads every range and table with the model's values; construction does the same.
 	virtual void initParams() = 0;
 
@@ -123,5 +130,6 @@ protected:
 	ParamTable m_irisValues;
 	ParamTable m_digEffectModes;
 	ParamTable m_imageModes;
+	int m_customImageCode = -1;
 	ParamTable m_presetSpeeds;
 };

@@ -1,16 +1,19 @@
 #include <QAction>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <obs-frontend-api.h>
 #include <obs-module.h>
 
 #include "bridge/ViscaTransfer.h"
+#include "control/CameraRig.h"
 #include "plugin/CameraHotKey.h"
+#include "plugin/HotKeyActions.h"
 #include "plugin/ModuleText.h"
-
-#include "plugin/PanelDock.h"
 #include "settings/PanelSettings.h"
 #include "settings/Utils.h"
+
+#include "plugin/PanelDock.h"
 #include "ui/MainDialog.h"
 
 namespace {
@@ -20,6 +23,8 @@ obs_module_t *moduleHandle = nullptr;
 // Owned by the OBS main window (the panel through the dock); Qt deletes them with the window at shutdown.
 MainDialog *panel = nullptr;
 PanelDock *panelDock = nullptr;
+// The eight cameras: created at load, connected once OBS has finished loading, stopped when OBS quits.
+QPointer<CameraRig> cameras;
 
 // The bridge's lines belong in OBS's log file, where users and support look, not on standard output.
 void logBridgeLine(ViscaTransfer::LogLevel level, const QString &line)
@@ -33,6 +38,16 @@ void logBridgeLine(ViscaTransfer::LogLevel level, const QString &line)
 void logSettingsLine(const QString &line)
 {
 	blog(LOG_INFO, "%s", line.toUtf8().constData());
+}
+
+void onFrontendEvent(enum obs_frontend_event event, void *)
+{
+	if (cameras == nullptr)
+		return;
+	if (event == OBS_FRONTEND_EVENT_FINISHED_LOADING)
+		cameras->start();
+	else if (event == OBS_FRONTEND_EVENT_EXIT)
+		cameras->shutdown();
 }
 
 } // namespace
@@ -67,6 +82,7 @@ MODULE_EXPORT bool obs_module_get_string(const char *val, const char **out)
 
 MODULE_EXPORT bool obs_module_load(void)
 {
+	blog(LOG_INFO, "OBS-BrenmoorCameraControlPlugin version %s loaded", PTZ_PLUGIN_VERSION);
 	auto *mainWindow = static_cast<QMainWindow *>(obs_frontend_get_main_window());
 	const char *title = obs_module_text("PluginTitle");
 	auto *action = static_cast<QAction *>(obs_frontend_add_tools_menu_qaction(title));
@@ -75,12 +91,15 @@ MODULE_EXPORT bool obs_module_load(void)
 	Utils::setLogSink(logSettingsLine);
 	// What works without the panel starts now: the hotkeys (so OBS lists and keeps their bindings) and the
 	// bridge. The panel's form is built when the operator first opens it, or when OBS restores its dock open.
+	cameras = new CameraRig(PanelSettings::instance(), mainWindow);
 	auto *hotKeys = new CameraHotKey(mainWindow);
+	new HotKeyActions(*hotKeys, *cameras, mainWindow);
 	auto *bridge = new ViscaTransfer(mainWindow);
 	bridge->setOpenToNetwork(MainDialog::bridgeOpenToNetworkSetting());
 	bridge->startServer();
+	obs_frontend_add_event_callback(onFrontendEvent, nullptr);
 	obs_frontend_push_ui_translation(obs_module_get_string);
-	panel = new MainDialog(mainWindow, hotKeys, bridge);
+	panel = new MainDialog(mainWindow, cameras, bridge);
 	obs_frontend_pop_ui_translation();
 	panelDock = new PanelDock(mainWindow, panel, QString::fromUtf8(obs_module_text("CameraControlDock")), [] {
 		obs_frontend_push_ui_translation(obs_module_get_string);
@@ -94,6 +113,9 @@ MODULE_EXPORT bool obs_module_load(void)
 
 MODULE_EXPORT void obs_module_unload(void)
 {
+	obs_frontend_remove_event_callback(onFrontendEvent, nullptr);
+	if (cameras != nullptr)
+		cameras->shutdown();
 	ViscaTransfer::setLogSink(nullptr);
 	// Its file watcher must not outlive the module's code.
 	PanelSettings::destroyInstance();

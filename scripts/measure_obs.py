@@ -1,10 +1,13 @@
 #!/usr/bin/python3
 """Measures the module's cost in Debian's OBS: start-up time and resident memory with and without
-the module, and the time from a click on a slot button to the enabled controls with a simulated
-camera. Prints medians. Run through scripts/measure-obs.sh (private network namespace, own D-Bus).
+the module, the time from a click on a slot button to the enabled controls with a simulated
+camera, and how soon eight configured cameras (one silent) are connected after OBS's start-up
+without the panel ever opened, with the OBS process's processor time while they are watched.
+Prints medians. Run through scripts/measure-obs.sh (private network namespace, own D-Bus).
 
 usage: measure_obs.py MODULE.so DATA_DIR PTZCTL WORKDIR [RUNS]
 """
+import os
 import pathlib
 import re
 import statistics
@@ -61,7 +64,73 @@ def one_connect(work, module_so, data_dir, ptzctl):
         sim.stop()
 
 
+EIGHT = [("QK-H57P", f"127.0.7.{40 + n}") for n in range(1, 9)]
+SILENT = 3  # the third camera never answers
+
+
+def clock_seconds(stamp):
+    h, m, s = stamp.split(":")
+    return int(h) * 3600 + int(m) * 60 + float(s)
+
+
+def one_eight(work, module_so, data_dir, ptzctl):
+    """Seconds from OBS's "Startup complete" until each answering camera received its link's own address set
+    (the second one: identification sends the first), the longest of them, and the OBS process's processor time
+    share over 16 s of watching (two link checks)."""
+    session = ObsSession(work, module_so, data_dir)
+    sims = []
+    for n, (model, address) in enumerate(EIGHT, start=1):
+        sim = Simulator(ptzctl, model, address, work / f"camera{n}.log")
+        if n == SILENT:
+            sim.stop()
+            sim = Simulator(ptzctl, model, address, work / f"camera{n}.log", extra=["--silent"])
+        sims.append(sim)
+    try:
+        settings = {"hotKey": False}
+        for n, (_, address) in enumerate(EIGHT, start=1):
+            settings[f"Camera{n}IP"] = address
+        session.prepare(settings=settings)
+        session.start_obs(accessibility=False)
+        time.sleep(4)
+        log = session.log_text()
+        found = re.search(r"^(\d\d:\d\d:\d\d\.\d+): .*Startup complete", log, re.M)
+        if not found:
+            return None
+        startup = clock_seconds(found.group(1))
+        delays = []
+        for n, sim in enumerate(sims, start=1):
+            if n == SILENT:
+                continue
+            sets = [line.split()[0] for line in sim.log_path.read_text().splitlines()
+                    if " in " in line and line.rstrip().endswith("88 30 01 ff")]
+            delays.append(clock_seconds(sets[1]) - startup if len(sets) > 1 else float("inf"))
+        ticks = os.sysconf("SC_CLK_TCK")
+
+        def cpu():
+            fields = pathlib.Path(f"/proc/{session.obs.pid}/stat").read_text().rsplit(")", 1)[1].split()
+            return (int(fields[11]) + int(fields[12])) / ticks
+        before, t0 = cpu(), time.monotonic()
+        time.sleep(16)
+        share = (cpu() - before) / (time.monotonic() - t0)
+        session.quit_obs()
+        return max(delays), share
+    finally:
+        session.stop()
+        for sim in sims:
+            sim.stop()
+
+
 def main():
+    if sys.argv[1] == "--eight":
+        bring_up_loopback()
+        work = pathlib.Path(sys.argv[5])
+        work.mkdir(parents=True, exist_ok=True)
+        results = [one_eight(work / f"eight{i}", *sys.argv[2:5]) for i in range(int(sys.argv[6]))]
+        results = [r for r in results if r is not None]
+        print(f"eight cameras, one silent: last answering camera connected after \"Startup complete\", median "
+              f"{statistics.median(r[0] for r in results) * 1000:.0f} ms; OBS process processor time while "
+              f"watching them, median {statistics.median(r[1] for r in results) * 100:.2f} % of one core")
+        return
     if sys.argv[1] == "--connect":
         seconds = one_connect(pathlib.Path(sys.argv[5]), *sys.argv[2:5])
         print(seconds if seconds is not None else "none")

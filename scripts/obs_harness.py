@@ -74,13 +74,13 @@ def wait_for(predicate, timeout, step=0.05):
 class Simulator:
     """One `ptzctl simulate` camera with its datagram log."""
 
-    def __init__(self, ptzctl, model, address, log_path, port=52381):
+    def __init__(self, ptzctl, model, address, log_path, port=52381, extra=()):
         self.model = model
         self.address = address
         self.log_path = pathlib.Path(log_path)
         self.proc = subprocess.Popen(
-            [ptzctl, "simulate", "--model", model, "--bind", address, "--port", str(port), "--log", str(log_path)],
-            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+            [ptzctl, "simulate", "--model", model, "--bind", address, "--port", str(port), "--log", str(log_path),
+             *extra], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
 
     def received(self):
         """VISCA payloads (header stripped) of every datagram the camera received, as hex text."""
@@ -103,9 +103,25 @@ class Simulator:
                 self.proc.wait()
 
 
+def package_layout(root):
+    """The module and its data folder in a package unpacked into root, at the system folders where Debian's OBS
+    reads them (usr/lib/<multiarch>/obs-plugins, usr/share/obs/obs-plugins/<module>)."""
+    root = pathlib.Path(root)
+    modules = sorted(root.glob(f"usr/lib/*/obs-plugins/{MODULE}.so"))
+    data = root / "usr" / "share" / "obs" / "obs-plugins" / MODULE
+    if len(modules) != 1 or not (data / "locale").is_dir():
+        raise HarnessError(f"{root} holds no unpacked module package (module {modules}, data {data})")
+    return modules[0], data
+
+
 class ObsSession:
     def __init__(self, workdir, module_so=None, data_dir=None, display=None, geometry="1600x1000x24", language=None,
                  panel_title=PANEL_TITLE, dock_title=DOCK_TITLE):
+        # PTZ_PACKAGE_ROOT: a package unpacked there is the module, linked into the per-user plugin folder (the
+        # system folder is not ours to write, and Debian's OBS 29 reads no other).
+        self.package_root = os.environ.get("PTZ_PACKAGE_ROOT")
+        if self.package_root:
+            module_so, data_dir = package_layout(self.package_root)
         self.work = pathlib.Path(workdir)
         self.dock_title = dock_title
         self.language = language  # OBS's own language setting, None for its default (English)
@@ -156,8 +172,15 @@ class ObsSession:
         if self.module_so:
             plugin = self.obs_dir / "plugins" / MODULE
             (plugin / "bin" / "64bit").mkdir(parents=True, exist_ok=True)
-            shutil.copy2(self.module_so, plugin / "bin" / "64bit" / f"{MODULE}.so")
-            shutil.copytree(pathlib.Path(self.data_dir) / "locale", plugin / "data" / "locale", dirs_exist_ok=True)
+            (plugin / "data").mkdir(parents=True, exist_ok=True)
+            module, locale = plugin / "bin" / "64bit" / f"{MODULE}.so", plugin / "data" / "locale"
+            if self.package_root:
+                for link, target in ((module, self.module_so), (locale, pathlib.Path(self.data_dir) / "locale")):
+                    if not link.is_symlink():
+                        link.symlink_to(pathlib.Path(target).resolve())
+            else:
+                shutil.copy2(self.module_so, module)
+                shutil.copytree(pathlib.Path(self.data_dir) / "locale", locale, dirs_exist_ok=True)
         if settings is not None:
             self.settings_path.parent.mkdir(parents=True, exist_ok=True)
             self.settings_path.write_text(json.dumps(settings, indent=4) + "\n")

@@ -6,7 +6,7 @@ if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update
 $SUDO apt-get install -y --no-install-recommends \
-	build-essential cmake ninja-build pkg-config git clang-format \
+	build-essential dpkg-dev cmake ninja-build pkg-config git clang-format \
 	qtbase5-dev qtbase5-dev-tools qttools5-dev-tools libqt5svg5-dev libqt5svg5 qt5-image-formats-plugins \
 	qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins \
 	libobs-dev obs-studio \

@@ -1,6 +1,7 @@
 #include "viscaIpModule.h"
 
 #include "CameraWorker.h"
+#include "ViscaFrame.h"
 
 #include <QElapsedTimer>
 #include <QThread>
@@ -9,14 +10,12 @@
 
 #include <cstring>
 
-int viscaIpModule::s_presetNumber = 0;
-
 namespace {
 
 const unsigned char typeCommand = 0x00;
 const unsigned char typeInquiry = 0x10;
 const unsigned char replyAddress = 0x90; // camera 1
-const int headerSize = 8;
+const int headerSize = static_cast<int>(ViscaFrame::headerSize);
 // VISCA bytes of an inquiry answer: 90 50 0p FF, or 90 50 0p 0q 0r 0s FF.
 const int shortAnswer = 4;
 const int longAnswer = 7;
@@ -26,10 +25,22 @@ const int stopCheckMs = 20;
 // One hexadecimal digit per byte, most significant first.
 void putDigits(unsigned char *out, unsigned int value)
 {
-	out[0] = (value >> 12) & 0x0F;
-	out[1] = (value >> 8) & 0x0F;
-	out[2] = (value >> 4) & 0x0F;
-	out[3] = value & 0x0F;
+	ViscaFrame::putSequence(out, value);
+}
+
+const unsigned char *bytesOf(const QByteArray &datagram)
+{
+	return reinterpret_cast<const unsigned char *>(datagram.constData());
+}
+
+size_t sizeOf(const QByteArray &datagram)
+{
+	return static_cast<size_t>(datagram.size());
+}
+
+ViscaFrame::ReplyKind replyKind(const QByteArray &reply)
+{
+	return ViscaFrame::replyKind(bytesOf(reply), sizeOf(reply));
 }
 
 int clampPosition(float x, unsigned int highBound, unsigned int lowBound)
@@ -60,12 +71,8 @@ unsigned int viscaIpModule::nextSequence()
 
 unsigned int viscaIpModule::fillHeader(unsigned char *buffer, unsigned char payloadType, int length)
 {
-	buffer[0] = 0x01;
-	buffer[1] = payloadType;
-	buffer[2] = 0x00;
-	buffer[3] = static_cast<unsigned char>(length);
 	const unsigned int sequence = nextSequence();
-	putDigits(buffer + 4, sequence);
+	ViscaFrame::writeHeader(buffer, 0x0100u | payloadType, static_cast<size_t>(length), sequence);
 	return sequence;
 }
 
@@ -137,30 +144,23 @@ int viscaIpModule::replyDigit(const QByteArray &reply, int position)
 
 unsigned int viscaIpModule::replySequence(const QByteArray &reply)
 {
-	return replyDigit(reply, 4) * 4096u + replyDigit(reply, 5) * 256u + replyDigit(reply, 6) * 16u +
-	       replyDigit(reply, 7);
+	return ViscaFrame::sequence(bytesOf(reply), sizeOf(reply));
 }
 
 bool viscaIpModule::isViscaReply(const QByteArray &datagram)
 {
-	const int size = datagram.size();
-	if (size < headerSize + 3)
-		return false;
-	const auto *b = reinterpret_cast<const unsigned char *>(datagram.constData());
-	return b[0] == 0x01 && ((b[2] << 8) | b[3]) == size - headerSize && b[8] == replyAddress && b[size - 1] == 0xFF;
+	return ViscaFrame::isReply(bytesOf(datagram), sizeOf(datagram), replyAddress);
 }
 
 bool viscaIpModule::carriesSequence(const QByteArray &datagram, unsigned int sequence)
 {
-	unsigned char digits[4];
-	putDigits(digits, sequence);
-	return datagram.size() >= headerSize && std::memcmp(datagram.constData() + 4, digits, 4) == 0;
+	return ViscaFrame::carriesSequence(bytesOf(datagram), sizeOf(datagram), sequence);
 }
 
 bool viscaIpModule::isErrorReply(const QByteArray &reply)
 {
-	if (reply.size() < 10 || static_cast<unsigned char>(reply.at(8)) != 0x90 ||
-	    (static_cast<unsigned char>(reply.at(9)) & 0xF0) != 0x60)
+	if (reply.size() < 10 || static_cast<unsigned char>(reply.at(8)) != replyAddress ||
+	    replyKind(reply) != ViscaFrame::ReplyKind::Error)
 		return false;
 	const int code = reply.size() > 10 ? static_cast<unsigned char>(reply.at(10)) : 0;
 	const char *text = nullptr;
@@ -194,18 +194,18 @@ bool viscaIpModule::waitCommandDone(unsigned int sequence)
 	while (receiveFromCamera(reply, timer)) {
 		if (!isViscaReply(reply) || !carriesSequence(reply, sequence))
 			continue;
-		const int kind = static_cast<unsigned char>(reply.at(9)) & 0xF0;
-		if (kind == 0x60) {
+		const ViscaFrame::ReplyKind kind = replyKind(reply);
+		if (kind == ViscaFrame::ReplyKind::Error) {
 			isErrorReply(reply); // logs the known codes
 			return false;
 		}
 		if (reply.size() != headerSize + 3)
 			continue;
-		if (kind == 0x40 && !acknowledged) {
+		if (kind == ViscaFrame::ReplyKind::Ack && !acknowledged) {
 			// The completion wait starts at the acknowledgement, as long as the first one.
 			acknowledged = true;
 			timer.restart();
-		} else if (kind == 0x50 && acknowledged) {
+		} else if (kind == ViscaFrame::ReplyKind::Completion && acknowledged) {
 			return true;
 		}
 	}
@@ -227,7 +227,7 @@ QByteArray viscaIpModule::exchangeInquiry(const unsigned char *packet, int lengt
 			continue;
 		lastSeen = replySequence(reply);
 		const int kind = static_cast<unsigned char>(reply.at(9));
-		if (!carriesSequence(reply, sequence) || (kind & 0xF0) == 0x40)
+		if (!carriesSequence(reply, sequence) || replyKind(reply) == ViscaFrame::ReplyKind::Ack)
 			continue;
 		if (kind == 0x50 && (answerLength == 0 || reply.size() == headerSize + answerLength)) {
 			m_lastInquiryAnswered = true;
@@ -480,7 +480,7 @@ bool viscaIpModule::zoomWide()
 bool viscaIpModule::zoomStop()
 {
 	static const unsigned char visca[] = {0x81, 0x01, 0x04, 0x07, 0x00, 0xFF};
-	QThread::msleep(50);
+	CameraWorker::sleepFor(50);
 	return runCommand(visca, sizeof(visca));
 }
 
@@ -521,7 +521,7 @@ bool viscaIpModule::focusFar()
 bool viscaIpModule::focusStop()
 {
 	static const unsigned char visca[] = {0x81, 0x01, 0x04, 0x08, 0x00, 0xFF};
-	QThread::msleep(50);
+	CameraWorker::sleepFor(50);
 	return runCommand(visca, sizeof(visca));
 }
 
@@ -561,18 +561,18 @@ void viscaIpModule::setFocusSpeed(int speed)
 
 void viscaIpModule::setPresetNumber(int number)
 {
-	s_presetNumber = number;
+	m_presetNumber = number;
 }
 
 bool viscaIpModule::recallPreset()
 {
-	const unsigned char visca[] = {0x81, 0x01, 0x04, 0x3F, 0x02, static_cast<unsigned char>(s_presetNumber), 0xFF};
+	const unsigned char visca[] = {0x81, 0x01, 0x04, 0x3F, 0x02, static_cast<unsigned char>(m_presetNumber), 0xFF};
 	return runCommandOnce(visca, sizeof(visca));
 }
 
 bool viscaIpModule::storePreset()
 {
-	const unsigned char visca[] = {0x81, 0x01, 0x04, 0x3F, 0x01, static_cast<unsigned char>(s_presetNumber), 0xFF};
+	const unsigned char visca[] = {0x81, 0x01, 0x04, 0x3F, 0x01, static_cast<unsigned char>(m_presetNumber), 0xFF};
 	return runCommand(visca, sizeof(visca));
 }
 
@@ -745,19 +745,19 @@ bool viscaIpModule::setMirrorFlip(int mode)
 	switch (mode) {
 	case 0:
 		setMirror(0x03);
-		QThread::msleep(80);
+		CameraWorker::sleepFor(80);
 		return setFlip(0x03);
 	case 1:
 		setFlip(0x03);
-		QThread::msleep(80);
+		CameraWorker::sleepFor(80);
 		return setMirror(0x02);
 	case 2:
 		setMirror(0x03);
-		QThread::msleep(80);
+		CameraWorker::sleepFor(80);
 		return setFlip(0x02);
 	case 3:
 		setMirror(0x02);
-		QThread::msleep(80);
+		CameraWorker::sleepFor(80);
 		return setFlip(0x02);
 	default:
 		return false;

@@ -61,7 +61,7 @@ public:
 	bool isAutoFocus();
 	void setFocusSpeed(int speed);
 
-	// Presets (the number is shared by every link)
+	// Presets (the number belongs to this link: set it and recall or store in one operation)
 	void setPresetNumber(int number);
 	bool recallPreset();
 	bool storePreset();
@@ -135,7 +135,7 @@ public:
 	int downLeftPanLimit() const { return m_downLeftPan; }
 	int upRightTiltLimit() const { return m_upRightTilt; }
 	int downLeftTiltLimit() const { return m_downLeftTilt; }
-	static int presetNumber() { return s_presetNumber; }
+	int presetNumber() const { return m_presetNumber; }
 
 	static const int replyWaitMs = 350;
 	static const int maxPayload = 16;
@@ -175,5 +175,5 @@ private:
 	int m_focusSpeed = 3;
 	bool m_lastInquiryAnswered = false;
 
-	static int s_presetNumber;
+	int m_presetNumber = 0;
 };

@@ -1,5 +1,6 @@
 """Bridge benchmark: medians of the time to a live camera's answer (idle, and beside a client flooding a silent
-address), requests per second to one instant camera, and resident memory during a ping flood.
+address), of a second client's wait behind one that queued 63 requests to the same silent camera, requests per
+second to one instant camera, and resident memory during a ping flood.
 
 Runs in a private network namespace (like the tests) with stand-in cameras on loopback.
 """
@@ -26,10 +27,10 @@ def answer_everything(peer, stop):
     peer.settimeout(0.2)
     while not stop.is_set():
         try:
-            _, sender = peer.receive()
+            got, sender = peer.receive()
         except OSError:
             continue
-        peer.answer(sender, ANSWER)
+        peer.answer(sender, h.echo(got, ANSWER))  # the bridge numbers the camera's requests itself
 
 
 def flood_silent(stop, interval):
@@ -55,6 +56,29 @@ def answer_times(ws, rounds, pause):
         if i >= 5:
             times.append(time.perf_counter() - start)
     return statistics.median(times) * 1000.0
+
+
+def wait_behind_abuser(silent, rounds, abusive):
+    """Median seconds from a second client's request to its arrival at a silent camera while another client has
+    63 requests queued to that camera (each `abusive` datagram)."""
+    waits = []
+    for _ in range(rounds):
+        abuser, second = h.connect(), h.connect()
+        for _ in range(63):
+            abuser.send(h.request(SILENT, abusive))
+        silent.receive()  # the abuser's first request is in its reply window
+        start = time.perf_counter()
+        second.send(h.request(SILENT, [0xEE]))
+        silent.settimeout(60)
+        while silent.receive()[0] != b"\xee":
+            pass
+        waits.append(time.perf_counter() - start)
+        abuser.close()
+        second.close()
+        time.sleep(0.5)  # the abuser's queue goes with it; its request in flight runs out
+        while silent.pending():
+            pass
+    return statistics.median(waits)
 
 
 def requests_per_second(ws, seconds):
@@ -124,6 +148,7 @@ def main():
     parser.add_argument("--ptzctl", required=True)
     parser.add_argument("--rounds", type=int, default=40)
     parser.add_argument("--flood-seconds", type=float, default=30)
+    parser.add_argument("--abuse-rounds", type=int, default=3)
     args = parser.parse_args()
     h.enter_private_network()
 
@@ -153,10 +178,15 @@ def main():
     flood_stop.set()
     flooder.join()
     ws.close()
+    waits = [wait_behind_abuser(silent, args.abuse_rounds, abusive) for abusive in ([0x01], INQUIRY)]
     baseline, peak, after, pings = ping_flood_memory(bridge.pid, args.flood_seconds)
 
     print("live camera's answer, idle bridge:            median %.3f ms (%d rounds)" % (idle, args.rounds))
     print("live camera's answer, silent address flooded: median %.3f ms (%d rounds)" % (flooded, args.rounds))
+    print("second client's wait behind 63 queued one-byte requests: median %.3f s (%d rounds)"
+          % (waits[0], args.abuse_rounds))
+    print("second client's wait behind 63 queued inquiries:         median %.3f s (%d rounds)"
+          % (waits[1], args.abuse_rounds))
     print("requests per second to one instant camera:    %.1f" % rate)
     print("resident memory, %.0f s ping flood (%d pings): baseline %.1f MiB, peak %.1f MiB (+%.1f), 2 s after "
           "%.1f MiB" % (args.flood_seconds, pings, baseline / 1024, peak / 1024, (peak - baseline) / 1024,

@@ -40,9 +40,9 @@ def enter_private_network():
 class Bridge:
     """A `ptzctl bridge` process; its output lines (without the library's "[time] [...]" lines) go to `log`."""
 
-    def __init__(self, ptzctl, *args):
+    def __init__(self, ptzctl, *args, env=None):
         self.proc = subprocess.Popen([ptzctl, "bridge", *args], stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                                     text=True)
+                                     text=True, env=dict(os.environ, **(env or {})))
         self.log = []
         self.changed = threading.Condition()
         self.reader = threading.Thread(target=self._read, daemon=True)
@@ -96,10 +96,18 @@ class Peer(socket.socket):
         self.sendto(bytes(data), to)
 
 
-def connect(origin=None, host="127.0.0.1"):
+def connect(origin=None, host="127.0.0.1", source=None):
+    """A client; `source` is the local address it connects from (any 127.x.x.x address in the namespace)."""
     header = ["Origin: " + origin] if origin is not None else []
+    options = {}
+    if source is not None:
+        sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        sock.settimeout(HANG_GUARD)
+        sock.bind((source, 0))
+        sock.connect((host, BRIDGE_PORT))
+        options["socket"] = sock
     return websocket.create_connection("ws://%s:%d" % (host, BRIDGE_PORT), timeout=HANG_GUARD, header=header,
-                                       suppress_origin=True)
+                                       suppress_origin=True, **options)
 
 
 def request(ip, data, port=VISCA_PORT):
@@ -109,6 +117,11 @@ def request(ip, data, port=VISCA_PORT):
 def reply(ip, data, port=VISCA_PORT):
     """The bridge's compact reply text."""
     return json.dumps({"data": list(data), "ip": ip, "port": port}, separators=(",", ":"))
+
+
+def echo(received, answer):
+    """A camera's answer carrying the sequence bytes of the datagram it received."""
+    return list(answer[:4]) + list(received[4:8]) + list(answer[8:])
 
 
 def close_frame(ws):
@@ -127,8 +140,8 @@ PTZCTL = None  # set by main()
 class BridgeTest(unittest.TestCase):
     """Bridges, peers and clients made here are closed when the test ends."""
 
-    def start(self, *args, ready=True):
-        bridge = self.bridge = Bridge(PTZCTL, *args)
+    def start(self, *args, ready=True, env=None):
+        bridge = self.bridge = Bridge(PTZCTL, *args, env=env)
         self.addCleanup(bridge.close)
         if ready:
             bridge.wait_log("ptzctl bridge: listening on port %d" % BRIDGE_PORT)
@@ -139,9 +152,9 @@ class BridgeTest(unittest.TestCase):
         self.addCleanup(p.close)
         return p
 
-    def connect(self, origin=None, host="127.0.0.1"):
+    def connect(self, origin=None, host="127.0.0.1", source=None):
         """A client of the last bridge started, once that bridge has logged it."""
-        ws = connect(origin, host)
+        ws = connect(origin, host, source)
         self.addCleanup(ws.close)
         address, port = ws.sock.getsockname()[:2]
         self.bridge.wait_log("ViscaTransfer: Client %s connected" % ("%s:%d" % (address, port) if ":" not in address
@@ -149,12 +162,14 @@ class BridgeTest(unittest.TestCase):
         return ws
 
     def round_trip(self, ws, peer, data, answer):
-        """A request that `peer` answers at once: the answer must be the next message the client gets."""
+        """A request that `peer` answers at once: the answer must be the next message the client gets, carrying
+        the client's own sequence bytes when the request has a header (the camera sees the bridge's)."""
         address = peer.getsockname()[0]
         ws.send(request(address, data))
         got, sender = peer.receive()
-        self.assertEqual(got, bytes(data))
-        peer.answer(sender, answer)
+        headed = len(data) > 8 and len(answer) > 8
+        self.assertEqual(got[:4] + got[8:] if headed else got, bytes(data[:4] + data[8:] if headed else data))
+        peer.answer(sender, echo(got, answer) if headed else answer)
         self.assertEqual(ws.recv(), reply(address, answer))
 
 

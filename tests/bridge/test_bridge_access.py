@@ -4,6 +4,7 @@ import re
 import signal
 import socket
 import subprocess
+import threading
 import time
 
 import bridge_harness as h
@@ -41,7 +42,10 @@ class BridgeAccess(h.BridgeTest):
     def test_oversize_message_closed_with_1009(self):
         self.start()
         ws = self.connect()
-        self.round_trip(ws, self.camera, [1] * 20000, [0x90, 0x50, 0xFF])  # about 60 KB of JSON: under the limit
+        ws.send(h.request(CAMERA, [1] * 1024) + " " * 60000)  # about 63 KB of JSON: under the limit
+        _, sender = self.camera.receive()
+        self.camera.answer(sender, [0x90, 0x50, 0xFF])
+        self.assertEqual(ws.recv(), h.reply(CAMERA, [0x90, 0x50, 0xFF]))
 
         # Only the header of a 90 KB frame: its length alone must get the connection closed, and the server is
         # left with nothing unread that would turn its close into a reset.
@@ -52,23 +56,84 @@ class BridgeAccess(h.BridgeTest):
         self.assertIsNone(self.camera.pending())
         self.connect()  # still serving
 
-    def test_connection_limits(self):
-        bridge = self.start()
-        # Silent sockets that never start their handshake: beyond 32 the oldest are cut off at once, and a
-        # client that does shake hands still gets in.
+    def test_handshake_places(self):
+        self.start()
+        # Silent sockets that never start their handshake: beyond 32 the oldest are cut off once they have been
+        # silent for a second, and a client that does shake hands still gets in.
         silent = [self.raw() for _ in range(40)]
         self.assertEqual([raw.recv(1) for raw in silent[:8]], [b""] * 8)
-        clients = [self.connect() for _ in range(32)]  # each cuts off one more silent socket
-        self.assertEqual(silent[-1].recv(1), b"")
-        with self.assertRaises(h.websocket.WebSocketBadStatusException) as refused:
-            h.connect()
-        self.assertEqual(refused.exception.status_code, 503)
-        leaving = clients.pop()
-        port = leaving.sock.getsockname()[1]
-        leaving.close()
-        bridge.wait_log("ViscaTransfer: Client 127.0.0.1:%d disconnected (code 1000)" % port)
-        self.connect()  # a place came free
-        self.assertEqual(self.raw().recv(1), b"")  # closed by the 5 s handshake timeout
+        h.connect().close()  # its line may be one of those the flood leaves out of the log
+        self.assertEqual(self.raw().recv(1), b"")  # closed by the 5 s handshake timeout at the latest
+
+    def attempt(self, source):
+        """A client from `source`, or the HTTP status it was refused with."""
+        try:
+            ws = h.connect(source=source)
+        except h.websocket.WebSocketBadStatusException as refused:
+            return refused.status_code
+        self.addCleanup(ws.close)
+        return ws
+
+    def test_crowd_gets_answers_and_few_lines(self):
+        bridge = self.start()
+        # 50 clients at once from 7 addresses: 32 get in, every other one gets the 503 answer, none a bare close.
+        crowd = [None] * 50
+        threads = [threading.Thread(target=lambda i=i: crowd.__setitem__(i, self.attempt("127.0.5.%d" % (i % 7))))
+                   for i in range(50)]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join(2 * h.HANG_GUARD)
+        self.assertEqual(sorted(x if isinstance(x, int) else 101 for x in crowd), [101] * 32 + [503] * 18)
+        # Their lines are summed up rather than written one by one.
+        summary = re.compile(r"ViscaTransfer: \d+ more connection events in the last 10 s: \d+ connected, \d+ "
+                             r"disconnected, \d+ refused, \d+ closed by the bridge")
+        with bridge.changed:
+            self.assertTrue(bridge.changed.wait_for(lambda: any(summary.match(x) for x in bridge.log), 15))
+        connection_lines = re.compile(r"ViscaTransfer: (Client|Connection from|Closing client) ")
+        self.assertEqual(sum(bool(connection_lines.match(x)) for x in bridge.log), 10)
+
+    def test_connection_places(self):
+        self.start(env={"PTZ_BRIDGE_IDLE_SECONDS": "2"})
+        active = []
+        # (source address, clients that try from it): at most 8 from one address get in
+        for source, tries in (("127.0.6.1", 9), ("127.0.6.2", 8), ("127.0.6.3", 8), ("127.0.6.4", 8)):
+            with self.subTest(source=source):
+                got = [self.attempt(source) for _ in range(tries)]
+                self.assertEqual(got[8:], [503] * (tries - 8))
+                active += got[:8]
+        self.assertEqual(self.attempt("127.0.6.5"), 503)  # all 32 places taken, nobody idle long enough
+        time.sleep(2.5)
+        idlest = active.pop(5)
+        for ws in active:
+            ws.send("{}")
+            ws.recv()
+        self.assertNotIsInstance(self.attempt("127.0.6.5"), int)
+        self.assertEqual(h.close_frame(idlest), (1001, "going away"))
+        self.assertEqual(self.attempt("127.0.6.6"), 503)  # the others have spoken lately
+
+    def test_udp_port_held_only_with_clients(self):
+        bridge = self.start()
+
+        def port_free():
+            probe = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+            try:
+                probe.bind(("127.0.0.1", h.VISCA_PORT))  # no SO_REUSEADDR: refused while the bridge holds it
+                return True
+            except OSError:
+                return False
+            finally:
+                probe.close()
+
+        self.assertTrue(port_free())
+        first, second = h.connect(), h.connect()
+        self.assertFalse(port_free())
+        for ws, held in ((first, True), (second, False)):
+            port = ws.sock.getsockname()[1]
+            ws.close()
+            bridge.wait_log("ViscaTransfer: Client 127.0.0.1:%d disconnected (code 1000)" % port)
+            self.assertEqual(port_free(), not held)
+        self.round_trip(self.connect(), self.camera, [1], [2])  # bound again for the next client
 
     def test_shutdown(self):
         # (state, signal, clients); the first client's request is left in its reply window
@@ -155,8 +220,8 @@ class BridgeAccess(h.BridgeTest):
         try:
             for _ in range(20000):
                 ws.send(h.request(CAMERA, [1, 0x10, 0, 5, 0, 0, 0, 1, 0x81, 0x09, 0x04, 0x47, 0xFF]))
-                _, sender = self.camera.receive()
-                self.camera.answer(sender, big)
+                got, sender = self.camera.receive()
+                self.camera.answer(sender, h.echo(got, big))
                 if time.monotonic() > stop_at:
                     break
         except OSError:  # closed by the bridge, or its send buffer stayed full

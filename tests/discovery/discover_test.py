@@ -4,8 +4,11 @@
 usage: discover_test.py loopback PTZCTL
          probes go to 127.0.5.x addresses only (--to): the Probe on the wire, reply cutting and order, usage errors
        discover_test.py namespace PTZCTL DIALOG_TEST
-         the real broadcast, only inside a private network namespace that this script makes and checks"""
+         the real broadcast, only inside a private network namespace that this script makes and checks
+       discover_test.py measure PTZCTL [RUNS]
+         in such a namespace: seconds `ptzctl discover --identify` takes with 40 silent devices, and the median"""
 import os
+import statistics
 import select
 import shutil
 import socket
@@ -84,6 +87,57 @@ class Device(threading.Thread):
         self.out.close()
 
 
+class Crowd(threading.Thread):
+    """Devices at the given addresses that answer every probe (first format, named S00, S01 ...). Silent ones also
+    take VISCA datagrams on port 52381 and never answer them; the time and address of each is kept."""
+
+    def __init__(self, addresses, silent):
+        super().__init__(daemon=True)
+        self.probe = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        self.probe.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        self.probe.bind(("0.0.0.0", 3702))
+        self.senders = []
+        self.visca = {}
+        for n, address in enumerate(addresses):
+            out = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+            out.bind((address, 0))
+            self.senders.append((out, first(NAME + "S%02d" % n, "http://%s:80/x" % address).encode()))
+            if silent:
+                visca = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+                visca.bind((address, 52381))
+                self.visca[visca] = address
+        self.received, self.done, self.deadline = [], threading.Event(), time.monotonic() + 300
+        self.start()
+
+    def run(self):
+        while not self.done.is_set() and time.monotonic() < self.deadline:
+            for sock in select.select([self.probe, *self.visca], [], [], 0.05)[0]:
+                _, sender = sock.recvfrom(4096)
+                if sock is self.probe:
+                    for out, reply in self.senders:
+                        out.sendto(reply, sender)
+                else:
+                    self.received.append((time.monotonic(), self.visca[sock]))
+
+    def most_at_once(self):
+        """The most devices whose identification was under way at one time (first to last datagram each)."""
+        spans = {}
+        for at, address in self.received:
+            lo, hi = spans.get(address, (at, at))
+            spans[address] = (min(lo, at), max(hi, at))
+        running = most = 0
+        for _, step in sorted([(lo, 1) for lo, _ in spans.values()] + [(hi, -1) for _, hi in spans.values()]):
+            running += step
+            most = max(most, running)
+        return most
+
+    def close(self):
+        self.done.set()
+        self.join()
+        for sock in [self.probe, *self.visca, *(out for out, _ in self.senders)]:
+            sock.close()
+
+
 def run(*command):
     return subprocess.run(command, capture_output=True, text=True, timeout=60)
 
@@ -145,7 +199,13 @@ def loopback(ptzctl):
         check(label, r.returncode == 0 and r.stdout == ("" if name is None else at + "\t" + name + "\n"), r)
 
 
-def namespace(ptzctl, dialog_test):
+# Addresses of the crowds of devices in the namespace.
+CROWD = ["10.200.0.%d" % n for n in range(101, 171)]
+
+
+def enter_namespace():
+    """Runs this script again inside a private network namespace, set up with a veth pair and a default route so
+    that 255.255.255.255 reaches the devices on port 3702; returns there."""
     netns = lambda: str(os.stat("/proc/self/ns/net").st_ino)  # noqa: E731
     if "PTZ_HOST_NETNS" not in os.environ:
         if not (shutil.which("unshare") and shutil.which("ip")) or subprocess.run(["unshare", "-n", "true"]).returncode:
@@ -155,12 +215,52 @@ def namespace(ptzctl, dialog_test):
     # Never broadcast from the machine's own namespace.
     if netns() == os.environ["PTZ_HOST_NETNS"]:
         fail("still in the machine's own network namespace")
-    # A veth pair with a default route, so that 255.255.255.255 reaches the devices on port 3702.
     for command in ("link set lo up", "link add dv0 type veth peer name dv1", "addr add 10.200.0.1/24 dev dv0",
-                    *("addr add 10.200.0.%d/24 dev dv1" % n for n in range(2, 7)), "link set dv0 up", "link set dv1 up",
-                    "route add default via 10.200.0.2 dev dv0"):
+                    *("addr add %s/24 dev dv1" % a for a in ["10.200.0.%d" % n for n in range(2, 7)] + CROWD),
+                    "link set dv0 up", "link set dv1 up", "route add default via 10.200.0.2 dev dv0"):
         if subprocess.run(["ip", *command.split()]).returncode:
             fail("cannot set up the namespace: ip " + command)
+
+
+def crowd_checks(ptzctl):
+    """40 devices that answer the probe but not identification are identified eight at a time; a search lists at
+    most 64 devices."""
+    silent = Crowd(CROWD[:40], silent=True)
+    more = None
+    try:
+        r = run(ptzctl, "discover", "--identify")
+        identified = {address for _, address in silent.received}
+        check("40 silent devices: each one identified, none listed", r.returncode == 0 and r.stdout == "" and
+              identified == set(CROWD[:40]), (r, sorted(set(CROWD[:40]) - identified)))
+        check("40 silent devices: identified eight at a time", silent.most_at_once() == 8, silent.most_at_once())
+        more = Crowd(CROWD[40:], silent=False)
+        lines = run(ptzctl, "discover").stdout.splitlines()
+        check("70 devices answer: the first 64 are listed", len(lines) == 64 and len(set(lines)) == 64 and
+              {line.split("\t")[0] for line in lines} <= set(CROWD), lines)
+    finally:
+        silent.close()
+        if more is not None:
+            more.close()
+
+
+def measure(ptzctl, runs):
+    silent = Crowd(CROWD[:40], silent=True)
+    seconds = []
+    try:
+        for _ in range(runs):
+            start = time.monotonic()
+            r = run(ptzctl, "discover", "--identify")
+            seconds.append(time.monotonic() - start)
+            if r.returncode != 0 or len({address for _, address in silent.received}) != 40:
+                fail("the search did not reach the 40 silent devices: %r" % (r,))
+            silent.received.clear()
+    finally:
+        silent.close()
+    print("ptzctl discover --identify, 40 silent devices: %s s; median %.2f s" %
+          (" ".join("%.2f" % s for s in seconds), statistics.median(seconds)))
+
+
+def namespace(ptzctl, dialog_test):
     check_usage_error(ptzctl, "--to")
 
     # The later devices leave the first probes of each search unanswered, so the order of first replies is fixed.
@@ -173,7 +273,9 @@ def namespace(ptzctl, dialog_test):
     cameras = []
     log = os.path.join(os.environ.get("TMPDIR", "/tmp"), "discover_test_%d.log" % os.getpid())
     try:
-        cameras += [simulate(ptzctl, "QK-H57P", "10.200.0.3"), simulate(ptzctl, "QK-H32P", "10.200.0.4"),
+        # The first camera answers slowly: the lists keep the order of the search, not of identification.
+        cameras += [simulate(ptzctl, "QK-H57P", "10.200.0.3", "--ack-delay", "200"),
+                    simulate(ptzctl, "QK-H32P", "10.200.0.4"),
                     simulate(ptzctl, "QK-H57P", "10.200.0.6", "--log", log)]
         cameras_only = "10.200.0.3\tCAM_A\n10.200.0.4\tCAMB01\n"
         r = run(ptzctl, "discover")
@@ -190,12 +292,18 @@ def namespace(ptzctl, dialog_test):
             device.close()
         if os.path.exists(log):
             os.remove(log)
+    crowd_checks(ptzctl)
 
 
 if sys.argv[1:2] == ["loopback"] and len(sys.argv) == 3:
     loopback(sys.argv[2])
 elif sys.argv[1:2] == ["namespace"] and len(sys.argv) == 4:
+    enter_namespace()
     namespace(sys.argv[2], sys.argv[3])
+elif sys.argv[1:2] == ["measure"] and len(sys.argv) in (3, 4):
+    enter_namespace()
+    measure(sys.argv[2], int(sys.argv[3]) if len(sys.argv) == 4 else 5)
+    sys.exit(0)
 else:
     fail(__doc__)
 failed = results.count(False)

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # usage: run-e2e.sh [--obs-tarball OBS.tar.xz] MODULE.so DATA_DIR PTZCTL
+#        PTZ_PACKAGE_ROOT=ROOT run-e2e.sh [--obs-tarball OBS.tar.xz] --package VERSION PTZCTL (see test_obs_e2e.py)
 # Runs the end-to-end test in a private network namespace with its own D-Bus session, in the installed OBS or the
 # one the tarball holds. Anything missing is a failure, never a skip.
 set -uo pipefail

@@ -4,6 +4,7 @@ display inside the private network namespace that run-e2e.sh makes, with a simul
 xdotool and read over the accessibility bus. Every check is reported; the run fails if any check fails.
 
 usage: test_obs_e2e.py MODULE.so DATA_DIR PTZCTL WORKDIR
+       PTZ_PACKAGE_ROOT=ROOT test_obs_e2e.py --package VERSION PTZCTL WORKDIR (the packaged module unpacked in ROOT)
 """
 import os
 import pathlib
@@ -194,9 +195,49 @@ def german_checks(module_so, data_dir, work):
         session.stop()
 
 
+def package_checks(version, ptzctl, work):
+    """The packaged module (its unpacked files, see obs_harness.package_layout) loads and drives a camera."""
+    if not check("PTZ_PACKAGE_ROOT names the unpacked package", os.environ.get("PTZ_PACKAGE_ROOT")):
+        return
+    bring_up_loopback()
+    session = ObsSession(work / "obs")
+    cam1 = None
+    try:
+        cam1 = Simulator(ptzctl, CAM1[0], CAM1[1], work / "sim.log")
+        session.prepare(settings={"hotKey": False, "Camera1IP": CAM1[1], "Camera1NickName": CAM1[2]})
+        session.start_obs()
+        loaded = f"{MODULE} version {version} loaded"
+        check("OBS's log names the module's version when it loads", loaded in session.log_text(), loaded)
+        a11y = Accessibility(session.display)
+        wait_for(a11y.app, 10, 0.2)
+        tools = a11y.menu_items("Tools")
+        panels = session.open_panel(a11y)
+        check("The Tools menu's entry shows the panel", PANEL_TITLE in tools and len(panels) == 1, (tools, panels))
+        panel = wait_for(a11y.panel, 10, 0.2)
+        slot = a11y.find(name=CAM1[2], root=panel) if panel else []
+        pad = [b for b in a11y.find(role="push button", root=panel) if 55 <= a11y.extents(b)[2] <= 65 and
+               a11y.showing(b)] if panel else []
+        if check("The panel shows the nickname's slot and the pad", len(slot) == 1 and len(pad) == 9, (slot, pad)):
+            up_button = sorted(pad, key=lambda b: (a11y.extents(b)[1], a11y.extents(b)[0]))[1]
+            session.click(*a11y.center(slot[0]))
+            check("Clicking the slot connects the simulated camera (its pad is enabled)",
+                  wait_for(lambda: a11y.enabled(up_button), 15, 0.05))
+        session.quit_obs(timeout=10)
+    except HarnessError as error:
+        check("harness (package)", False, str(error))
+    finally:
+        session.stop()
+        if cam1 is not None:
+            cam1.stop()
+
+
 def main():
     if sys.argv[1] == "--german":
         german_checks(sys.argv[2], sys.argv[3], pathlib.Path(sys.argv[4]))
+        return
+    if sys.argv[1] == "--package":
+        package_checks(sys.argv[2], sys.argv[3], pathlib.Path(sys.argv[4]))
+        print(f"{len(failures)} check(s) failed" if failures else "all checks passed")
         return
     module_so, data_dir, ptzctl, workdir = sys.argv[1:5]
     bring_up_loopback()

@@ -6,6 +6,7 @@
 
 #include "MainDialog.h"
 #include "plugin/ModuleText.h"
+#include "settings/PanelSettings.h"
 #include "settings/Utils.h"
 #include "visca/CameraSimulator.h"
 
@@ -34,9 +35,11 @@ inline QJsonObject readSettings()
 	return settings;
 }
 
+// Writes the file as another program would, then has the panel's settings read it again.
 inline void writeSettings(const QJsonObject &settings)
 {
 	Utils::writeJsonFile(settings, Utils::settingsDirectory());
+	PanelSettings::instance().reload();
 }
 
 // The texts of the warning boxes on screen, sorted; none may be modal.

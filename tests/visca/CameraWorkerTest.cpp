@@ -122,3 +122,42 @@ TEST(CameraWorker, StopsMidWaitWithoutSendingTheBacklog)
 	EXPECT_FALSE(delivered);
 	EXPECT_EQ(payloadTexts(*camera), QStringList{up}); // no second attempt, nothing of the backlog
 }
+
+// Drives (D) and stops (S) of one channel posted while the worker is busy, and what reaches the camera: a drive
+// that never went out goes with the stop behind it, and a stop already waiting makes another one redundant.
+TEST(CameraWorker, MotionBacklogNeverLeavesAStaleDrive)
+{
+	const std::pair<const char *, QStringList> rows[] = {
+		{"D", {up}},     {"S", {stop}},  {"DS", {}},          {"DSDS", {}},       {"DSD", {up}},
+		{"SDS", {stop}}, {"SS", {stop}}, {"DDS", {up, stop}}, {"SD", {stop, up}},
+	};
+	int n = 0;
+	for (const auto &[posted, expected] : rows) {
+		const std::string address = "127.0.7." + std::to_string(20 + n++);
+		auto camera = startCamera(address.c_str());
+		GatedWorker gated(*camera);
+		for (const char *c = posted; *c != '\0'; ++c) {
+			const bool isStop = *c == 'S';
+			gated.worker.postMotion(1, isStop, [isStop](Link &link) {
+				return isStop ? link->panTiltStop() : link->moveUp();
+			});
+		}
+		ASSERT_TRUE(gated.openAndFinish()) << posted;
+		EXPECT_EQ(payloadTexts(*camera), expected) << posted;
+	}
+}
+
+// A stop cuts the reply wait of the drive in progress short: a silent camera gets the drive once, then the stop.
+TEST(CameraWorker, StopCutsASilentDriveShort)
+{
+	auto camera = startCamera("127.0.7.40", [](O &o) { o.silent = true; });
+	CameraWorker worker;
+	const int port = camera->boundPort();
+	worker.post(CameraWorker::neverMerged, [port](Link &link) { link = aimed(Plain, "127.0.7.40", port); });
+	worker.postMotion(1, false, [](Link &link) { return link->moveUp(); });
+	ASSERT_TRUE(camera->waitForDatagrams(1, 2000));
+	worker.postMotion(1, true, [](Link &link) { return link->panTiltStop(); });
+	ASSERT_TRUE(camera->waitForDatagrams(3, 2000));
+	QThread::msleep(500);
+	EXPECT_EQ(payloadTexts(*camera), (QStringList{up, stop, stop})); // the stop's own two attempts
+}

@@ -107,9 +107,6 @@ void renderMainDialog(GallerySink &sink)
 					      {"1", "Wide"},
 					      {"2", "Choir"}});
 
-	MainDialog panel;
-	saveBothViews(sink, panel, "disconnected");
-
 	CameraSimulator::Options options;
 	options.model = "QK-H57P";
 	options.bindAddress = cameraAddress;
@@ -133,10 +130,18 @@ void renderMainDialog(GallerySink &sink)
 	state.autoFocus = false;
 	camera.setState(state);
 
-	panel.findChild<QPushButton *>("Camera1Button")->click();
-	// The panel connects on its camera worker: wait for the controls, then for the read-back answers.
+	// The camera is up before the panel's cameras start, so that it connects at once.
+	MainDialog panel;
+	saveBothViews(sink, panel, "disconnected");
 	QElapsedTimer clock;
 	clock.start();
+	QPushButton *slot = panel.findChild<QPushButton *>("Camera1Button");
+	while (slot->toolTip() != QString::fromUtf8(obs_module_text("CameraStateConnected")) && clock.elapsed() < 5000)
+		QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+
+	slot->click();
+	// The controls enable at once; the read-back answers follow from the camera's worker.
+	clock.restart();
 	QWidget *controls = panel.findChild<QWidget *>("CameraControlBox");
 	while (!controls->isEnabled() && clock.elapsed() < 5000)
 		QCoreApplication::processEvents(QEventLoop::AllEvents, 20);

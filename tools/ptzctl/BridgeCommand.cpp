@@ -39,9 +39,9 @@ bool installTerminationHandlers()
 int usage(QTextStream &out, int code)
 {
 	out << "usage: ptzctl bridge [--port N] [--listen ADDR]...\n"
-	       "  Runs the WebSocket-to-VISCA bridge (WebSocket port N, default 55260; UDP port 52381)\n"
-	       "  until SIGINT or SIGTERM. It listens on 127.0.0.1 and ::1 unless --listen names the\n"
-	       "  addresses (0.0.0.0 and :: open it to the network).\n";
+	       "  Runs the WebSocket-to-VISCA bridge (WebSocket port N, default 55260; UDP port 52381,\n"
+	       "  held only while a client is connected) until SIGINT or SIGTERM. It listens on 127.0.0.1\n"
+	       "  and ::1 unless --listen names the addresses (0.0.0.0 and :: open it to the network).\n";
 	return code;
 }
 

@@ -1,0 +1,629 @@
+#include "control/CameraSession.h"
+
+#include "models/ModelIdentifier.h"
+#include "models/ViscaModuleFactory.h"
+#include "models/ViscaParamOps.h"
+#include "settings/PanelSettings.h"
+#include "visca/CameraWorker.h"
+#include "visca/viscaIpModule.h"
+
+#include <QTimer>
+
+namespace {
+
+using Link = CameraWorker::Link;
+
+// Pause after each operator command: paces the camera, not the operator.
+constexpr int commandPauseMs = 50;
+constexpr int checkTries = 5;
+constexpr int checkRetryMs = 200;
+
+// Motion channels of the worker.
+enum Channel { PanTilt = 1, Zoom, Focus };
+
+// Merge kinds: a waiting setting of the same kind gives way to the newest (0: never merged).
+int mergeKind(CameraSession::Setting setting)
+{
+	using S = CameraSession::Setting;
+	switch (setting) {
+	case S::ExposureMode:
+	case S::WhiteBalanceMode:
+	case S::ImageMode:
+	case S::SpeedCompensation:
+		return CameraWorker::neverMerged;
+	default:
+		return 1 + static_cast<int>(setting);
+	}
+}
+
+bool apply(viscaIpModule &link, CameraSession::Setting setting, int v)
+{
+	using S = CameraSession::Setting;
+	switch (setting) {
+	case S::ZoomPosition:
+		return link.setZoomPosition(v);
+	case S::FocusPosition:
+		return link.setFocusPosition(v);
+	case S::AutoFocus:
+		return link.setAutoFocus(v != 0);
+	case S::PresetSpeed:
+		return link.setPresetSpeed(v);
+	case S::MirrorFlip:
+		return link.setMirrorFlip(v);
+	case S::ExposureMode:
+		return link.setExposureMode(v);
+	case S::Shutter:
+		return link.setShutter(v);
+	case S::Iris:
+		return link.setIris(v);
+	case S::Gain:
+		return link.setGain(v);
+	case S::WhiteBalanceMode:
+		return link.setWhiteBalanceMode(v);
+	case S::RedGain:
+		return link.setRedGain(v);
+	case S::BlueGain:
+		return link.setBlueGain(v);
+	case S::Sharpness:
+		return link.setSharpness(v);
+	case S::Hue:
+		return link.setHue(v);
+	case S::Saturation:
+		return link.setSaturation(v);
+	case S::Gamma:
+		return link.setGamma(v);
+	case S::ImageMode:
+		return link.setImageMode(v);
+	case S::SpeedCompensation:
+		return link.setSpeedCompensation(v);
+	}
+	return false;
+}
+
+int inquire(viscaIpModule &link, CameraSession::Value value)
+{
+	using V = CameraSession::Value;
+	switch (value) {
+	case V::ZoomPosition:
+		return link.getZoomPosition();
+	case V::FocusPosition:
+		return link.getFocusPosition();
+	case V::AutoFocus:
+		return link.isAutoFocus() ? 1 : 0;
+	case V::ExposureMode:
+		return link.getExposureMode();
+	case V::Shutter:
+		return link.getShutter();
+	case V::Iris:
+		return link.getIris();
+	case V::Gain:
+		return link.getGain();
+	case V::WhiteBalanceMode:
+		return link.getWhiteBalanceMode();
+	case V::RedGain:
+		return link.getRedGain();
+	case V::BlueGain:
+		return link.getBlueGain();
+	case V::Sharpness:
+		return link.getSharpness() & 0xFF;
+	case V::Hue:
+		return link.getHue() & 0xFF;
+	case V::Saturation:
+		return link.getSaturation() & 0xFF;
+	case V::Gamma:
+		return link.getGamma();
+	case V::ImageMode:
+		return link.getImageMode();
+	case V::MirrorFlip:
+		return link.getMirrorFlip();
+	}
+	return 0;
+}
+
+void setLinkSpeed(viscaIpModule &link, int index, int value)
+{
+	switch (index) {
+	case 0:
+		link.setPanSpeed(value);
+		break;
+	case 1:
+		link.setTiltSpeed(value);
+		break;
+	case 2:
+		link.setZoomSpeed(value);
+		break;
+	default:
+		link.setFocusSpeed(value);
+		break;
+	}
+}
+
+CameraSession::Outcome outcomeOf(CameraWorker::Outcome outcome)
+{
+	switch (outcome) {
+	case CameraWorker::Outcome::Completed:
+		return CameraSession::Outcome::Completed;
+	case CameraWorker::Outcome::Failed:
+		return CameraSession::Outcome::Failed;
+	case CameraWorker::Outcome::Dropped:
+		break;
+	}
+	return CameraSession::Outcome::Dropped;
+}
+
+struct ReadResult {
+	bool answered = false;
+	int value = 0;
+};
+
+} // namespace
+
+CameraSession::CameraSession(int slot, QObject *parent) : QObject(parent), m_slot(slot)
+{
+	m_checkTimer = new QTimer(this);
+	m_checkTimer->setInterval(defaultCheckInterval);
+	connect(m_checkTimer, &QTimer::timeout, this, &CameraSession::checkLink);
+}
+
+CameraSession::~CameraSession()
+{
+	shutdown();
+}
+
+QString CameraSession::modelName() const
+{
+	return m_model ? QString::fromStdString(m_model->modelName()) : QString();
+}
+
+QString CameraSession::settingsPrefix() const
+{
+	return m_address + modelName();
+}
+
+void CameraSession::setCheckInterval(int milliseconds)
+{
+	m_checkTimer->setInterval(milliseconds);
+}
+
+void CameraSession::setState(State state)
+{
+	if (m_state == state)
+		return;
+	m_state = state;
+	emit stateChanged(state);
+}
+
+void CameraSession::setAddress(const QString &address)
+{
+	const QString trimmed = address.trimmed();
+	if (trimmed == m_address && (m_worker != nullptr || trimmed.isEmpty() || !m_started))
+		return;
+	m_address = trimmed;
+	retireWorker();
+	m_model.reset();
+	std::fill(std::begin(m_speeds), std::end(m_speeds), -1);
+	if (m_address.isEmpty()) {
+		setState(State::NoAddress);
+		return;
+	}
+	if (m_started) {
+		setState(State::Connecting);
+		connectCamera();
+	}
+}
+
+void CameraSession::start()
+{
+	if (m_started)
+		return;
+	m_started = true;
+	m_checkTimer->start();
+	if (!m_address.isEmpty()) {
+		setState(State::Connecting);
+		connectCamera();
+	}
+}
+
+void CameraSession::shutdown()
+{
+	m_started = false;
+	m_checkTimer->stop();
+	if (m_worker != nullptr) {
+		m_worker->stop();
+		delete m_worker;
+		m_worker = nullptr;
+	}
+	m_connecting = m_checking = false;
+}
+
+bool CameraSession::isIdle() const
+{
+	return !m_connecting && !m_checking && (m_worker == nullptr || m_worker->isIdle());
+}
+
+void CameraSession::retireWorker()
+{
+	if (m_worker != nullptr)
+		m_worker->retire();
+	m_worker = nullptr;
+	m_connecting = m_checking = false;
+}
+
+// Identifies the model at the address and opens its link; a new link gets the speeds confirmed before.
+void CameraSession::connectCamera()
+{
+	if (m_address.isEmpty() || m_connecting)
+		return;
+	if (m_worker == nullptr)
+		m_worker = new CameraWorker(this);
+	m_connecting = true;
+	const QString ip = m_address;
+	const int port = m_port;
+	std::array<int, 4> speeds;
+	std::copy(std::begin(m_speeds), std::end(m_speeds), speeds.begin());
+	CameraWorker *worker = m_worker;
+	m_worker->post<std::shared_ptr<ViscaParamOps>>(
+		CameraWorker::neverMerged,
+		[ip, port, speeds](Link &link) -> std::shared_ptr<ViscaParamOps> {
+			ModelIdentifier identifier(port);
+			const CameraModelMap found = identifier.identifyCamera(ip);
+			if (found.empty() || !found.begin()->second.params)
+				return nullptr;
+			std::shared_ptr<ViscaParamOps> ops = found.begin()->second.params;
+			link.reset(createViscaModule(QString::fromStdString(ops->modelName())));
+			link->connectCamera(ip, port);
+			for (int i = 0; i < 4; ++i) {
+				if (speeds[size_t(i)] >= 0)
+					setLinkSpeed(*link, i, speeds[size_t(i)]);
+			}
+			return ops;
+		},
+		this,
+		[this, worker](const std::shared_ptr<ViscaParamOps> &ops) {
+			if (worker != m_worker)
+				return;
+			m_connecting = false;
+			if (ops) {
+				m_model = ops;
+				// A camera that comes back is shown anew, even as the same model.
+				if (m_state == State::Connected)
+					setState(State::Connecting);
+				setState(State::Connected);
+			} else {
+				setState(State::NotAnswering);
+			}
+		});
+}
+
+void CameraSession::checkLink()
+{
+	if (m_worker == nullptr && !m_address.isEmpty() && m_started) {
+		connectCamera();
+		return;
+	}
+	if (m_worker == nullptr || m_connecting || m_checking ||
+	    (m_state != State::Connected && m_state != State::NotAnswering))
+		return;
+	m_checking = true;
+	CameraWorker *worker = m_worker;
+	// 1: alive, 0: silent, -1: there is no link yet (never identified).
+	m_worker->post<int>(
+		CameraWorker::neverMerged,
+		[worker](Link &link) {
+			if (!link)
+				return -1;
+			for (int attempt = 0; attempt < checkTries; ++attempt) {
+				if (link->isCameraAlive())
+					return 1;
+				if (CameraWorker::stopRequested())
+					break;
+				worker->pause(checkRetryMs);
+			}
+			return 0;
+		},
+		this,
+		[this, worker](const int &alive) {
+			if (worker != m_worker)
+				return;
+			m_checking = false;
+			if (m_state == State::NotAnswering) {
+				if (alive != 0)
+					connectCamera();
+			} else if (alive == 0) {
+				setState(State::NotAnswering);
+			}
+		});
+}
+
+bool CameraSession::command(int kind, std::function<bool(viscaIpModule &)> operation, Done done)
+{
+	if (m_state != State::Connected || m_worker == nullptr)
+		return false;
+	m_worker->postCommand(
+		kind,
+		[operation](Link &link) {
+			if (!link)
+				return false;
+			const bool ok = operation(*link);
+			CameraWorker::sleepFor(commandPauseMs);
+			return ok;
+		},
+		this,
+		done ? [done](CameraWorker::Outcome outcome) { done(outcomeOf(outcome)); } : CameraWorker::Finished());
+	return true;
+}
+
+bool CameraSession::motion(int channel, bool stop, std::function<bool(viscaIpModule &)> operation, Done done)
+{
+	if (m_state != State::Connected || m_worker == nullptr)
+		return false;
+	m_worker->postMotion(
+		channel, stop, [operation](Link &link) { return link ? operation(*link) : false; }, this,
+		done ? [done](CameraWorker::Outcome outcome) { done(outcomeOf(outcome)); } : CameraWorker::Finished());
+	return true;
+}
+
+bool CameraSession::move(Direction direction, Done done)
+{
+	using Drive = bool (viscaIpModule::*)();
+	static const Drive drives[] = {&viscaIpModule::moveUp,       &viscaIpModule::moveDown,
+				       &viscaIpModule::moveLeft,     &viscaIpModule::moveRight,
+				       &viscaIpModule::moveUpLeft,   &viscaIpModule::moveUpRight,
+				       &viscaIpModule::moveDownLeft, &viscaIpModule::moveDownRight};
+	const Drive drive = drives[static_cast<int>(direction)];
+	return motion(
+		PanTilt, false,
+		[drive](viscaIpModule &link) {
+			const bool ok = (link.*drive)();
+			CameraWorker::sleepFor(commandPauseMs);
+			return ok;
+		},
+		done);
+}
+
+bool CameraSession::stopMove(Done done)
+{
+	return motion(
+		PanTilt, true,
+		[](viscaIpModule &link) {
+			const bool ok = link.panTiltStop();
+			CameraWorker::sleepFor(commandPauseMs);
+			return ok;
+		},
+		done);
+}
+
+bool CameraSession::home(Done done)
+{
+	return command(
+		CameraWorker::neverMerged, [](viscaIpModule &link) { return link.panTiltHome(); }, done);
+}
+
+bool CameraSession::zoom(bool in, Done done)
+{
+	return motion(
+		Zoom, false,
+		[in](viscaIpModule &link) {
+			const bool ok = in ? link.zoomTele() : link.zoomWide();
+			CameraWorker::sleepFor(commandPauseMs);
+			return ok;
+		},
+		done);
+}
+
+bool CameraSession::focus(bool near, Done done)
+{
+	return motion(
+		Focus, false,
+		[near](viscaIpModule &link) {
+			const bool ok = near ? link.focusNear() : link.focusFar();
+			CameraWorker::sleepFor(commandPauseMs);
+			return ok;
+		},
+		done);
+}
+
+// With a reader, the stop and the position inquiry go out together; without one, the stop is paced as any command.
+bool CameraSession::stopZoom(Answer position, Done done)
+{
+	const bool readBack = static_cast<bool>(position);
+	auto result = std::make_shared<ReadResult>();
+	return motion(
+		Zoom, true,
+		[result, readBack](viscaIpModule &link) {
+			const bool ok = link.zoomStop();
+			if (readBack) {
+				result->value = link.getZoomPosition();
+				result->answered = link.lastInquiryAnswered();
+			} else {
+				CameraWorker::sleepFor(commandPauseMs);
+			}
+			return ok;
+		},
+		[this, result, position, done](Outcome outcome) {
+			if (result->answered) {
+				emit valueRead(Value::ZoomPosition, result->value);
+				if (position)
+					position(true, result->value);
+			}
+			if (done)
+				done(outcome);
+		});
+}
+
+bool CameraSession::stopFocus(Answer position, Done done)
+{
+	const bool readBack = static_cast<bool>(position);
+	auto result = std::make_shared<ReadResult>();
+	return motion(
+		Focus, true,
+		[result, readBack](viscaIpModule &link) {
+			const bool ok = link.focusStop();
+			if (readBack) {
+				result->value = link.getFocusPosition();
+				result->answered = link.lastInquiryAnswered();
+			} else {
+				CameraWorker::sleepFor(commandPauseMs);
+			}
+			return ok;
+		},
+		[this, result, position, done](Outcome outcome) {
+			if (result->answered) {
+				emit valueRead(Value::FocusPosition, result->value);
+				if (position)
+					position(true, result->value);
+			}
+			if (done)
+				done(outcome);
+		});
+}
+
+bool CameraSession::set(Setting setting, int value, Done done)
+{
+	return command(
+		mergeKind(setting), [setting, value](viscaIpModule &link) { return apply(link, setting, value); },
+		done);
+}
+
+bool CameraSession::whiteBalanceOnePush(Done done)
+{
+	return command(
+		CameraWorker::neverMerged, [](viscaIpModule &link) { return link.whiteBalanceOnePush(); }, done);
+}
+
+// The number belongs to this camera's link, set and used in one operation.
+bool CameraSession::recallPreset(int number, Done done)
+{
+	return command(
+		CameraWorker::neverMerged,
+		[number](viscaIpModule &link) {
+			link.setPresetNumber(number);
+			return link.recallPreset();
+		},
+		[this, number, done](Outcome outcome) {
+			if (outcome == Outcome::Completed)
+				emit presetRecalled(number);
+			if (done)
+				done(outcome);
+		});
+}
+
+bool CameraSession::storePreset(int number, Done done)
+{
+	return command(
+		CameraWorker::neverMerged,
+		[number](viscaIpModule &link) {
+			link.setPresetNumber(number);
+			return link.storePreset();
+		},
+		done);
+}
+
+bool CameraSession::setPresetSpeed(const QString &label, Done done)
+{
+	int code = 0;
+	if (m_model) {
+		const ParamTable table = m_model->presetSpeeds();
+		const auto it = table.find(label.toStdString());
+		code = it == table.end() ? 0 : it->second;
+	}
+	if (!set(Setting::PresetSpeed, code, done))
+		return false;
+	PanelSettings::instance().setCameraValue(settingsPrefix(), PanelSettings::CameraField::PresetSpeed, label);
+	return true;
+}
+
+int CameraSession::setSpeed(Speed speed, int value)
+{
+	if (m_state != State::Connected || !m_model)
+		return -1;
+	const ViscaParamOps &ops = *m_model;
+	const int bounds[4][2] = {{ops.panSpeedMin(), ops.panSpeedMax()},
+				  {ops.tiltSpeedMin(), ops.tiltSpeedMax()},
+				  {ops.zoomSpeedMin(), ops.zoomSpeedMax()},
+				  {ops.focusSpeedMin(), ops.focusSpeedMax()}};
+	const int index = static_cast<int>(speed);
+	const int clamped = qBound(bounds[index][0], value, qMax(bounds[index][0], bounds[index][1]));
+	m_speeds[index] = clamped;
+	command(CameraWorker::neverMerged,
+		[index, clamped](viscaIpModule &link) {
+			setLinkSpeed(link, index, clamped);
+			return true;
+		},
+		{});
+	static const PanelSettings::CameraField fields[] = {
+		PanelSettings::CameraField::PanSpeed, PanelSettings::CameraField::TiltSpeed,
+		PanelSettings::CameraField::ZoomSpeed, PanelSettings::CameraField::FocusSpeed};
+	PanelSettings::instance().setCameraValue(settingsPrefix(), fields[index], QString::number(clamped));
+	return clamped;
+}
+
+bool CameraSession::setLimit(Limit limit, int degrees)
+{
+	if (m_state != State::Connected || !m_model)
+		return false;
+	const ViscaParamOps &ops = *m_model;
+	using Setter = void (viscaIpModule::*)(int, unsigned int, unsigned int);
+	struct Row {
+		Setter setter;
+		unsigned int high, low;
+		PanelSettings::CameraField field;
+	};
+	const Row rows[] = {
+		{&viscaIpModule::setTiltUpLimit, ops.tiltUpLimitMax(), ops.tiltUpLimitMin(),
+		 PanelSettings::CameraField::TiltUpLimit},
+		{&viscaIpModule::setTiltDownLimit, ops.tiltDownLimitMax(), ops.tiltDownLimitMin(),
+		 PanelSettings::CameraField::TiltDownLimit},
+		{&viscaIpModule::setPanLeftLimit, ops.panLeftLimitMax(), ops.panLeftLimitMin(),
+		 PanelSettings::CameraField::PanLeftLimit},
+		{&viscaIpModule::setPanRightLimit, ops.panRightLimitMax(), ops.panRightLimitMin(),
+		 PanelSettings::CameraField::PanRightLimit},
+	};
+	const Row row = rows[static_cast<int>(limit)];
+	command(CameraWorker::neverMerged,
+		[row, degrees](viscaIpModule &link) {
+			(link.*row.setter)(degrees, row.high, row.low);
+			return true;
+		},
+		{});
+	PanelSettings::instance().setCameraValue(settingsPrefix(), row.field, QString::number(degrees));
+	return true;
+}
+
+bool CameraSession::clearLimits()
+{
+	return command(CameraWorker::neverMerged, [](viscaIpModule &link) { return link.clearUpRightLimit(); }, {}) &&
+	       command(CameraWorker::neverMerged, [](viscaIpModule &link) { return link.clearDownLeftLimit(); }, {});
+}
+
+bool CameraSession::read(Value value, QObject *context, Answer answer)
+{
+	if (m_state != State::Connected || m_worker == nullptr)
+		return false;
+	m_worker->post<ReadResult>(
+		CameraWorker::neverMerged,
+		[value](Link &link) {
+			ReadResult result;
+			if (link) {
+				result.value = inquire(*link, value);
+				result.answered = link->lastInquiryAnswered();
+			}
+			return result;
+		},
+		context ? context : this,
+		[this, value, answer](const ReadResult &result) {
+			if (result.answered)
+				emit valueRead(value, result.value);
+			if (answer)
+				answer(result.answered, result.value);
+		});
+	return true;
+}
+
+bool CameraSession::wait(int milliseconds)
+{
+	if (m_state != State::Connected || m_worker == nullptr)
+		return false;
+	m_worker->post(CameraWorker::neverMerged, [milliseconds](Link &) { CameraWorker::sleepFor(milliseconds); });
+	return true;
+}
