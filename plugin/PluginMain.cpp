@@ -12,6 +12,7 @@
 #include "plugin/ModuleText.h"
 #include "plugin/remote/RemoteControl.h"
 #include "settings/PanelSettings.h"
+#include "settings/Utils.h"
 
 #include "plugin/PanelDock.h"
 #include "ui/MainDialog.h"
@@ -33,6 +34,11 @@ void logBridgeLine(ViscaTransfer::LogLevel level, const QString &line)
 			     : level == ViscaTransfer::LogLevel::Info  ? LOG_INFO
 								       : LOG_DEBUG;
 	blog(obsLevel, "%s", line.toUtf8().constData());
+}
+
+void logSettingsLine(const QString &line)
+{
+	blog(LOG_INFO, "%s", line.toUtf8().constData());
 }
 
 void onFrontendEvent(enum obs_frontend_event event, void *)
@@ -83,6 +89,7 @@ MODULE_EXPORT bool obs_module_load(void)
 	auto *action = static_cast<QAction *>(obs_frontend_add_tools_menu_qaction(title));
 
 	ViscaTransfer::setLogSink(logBridgeLine);
+	Utils::setLogSink(logSettingsLine);
 	// What works without the panel starts now: the hotkeys (so OBS lists and keeps their bindings) and the
 	// bridge. The panel's form is built when the operator first opens it, or when OBS restores its dock open.
 	cameras = new CameraRig(PanelSettings::instance(), mainWindow);
@@ -121,4 +128,7 @@ MODULE_EXPORT void obs_module_unload(void)
 	if (cameras != nullptr)
 		cameras->shutdown();
 	ViscaTransfer::setLogSink(nullptr);
+	// Its file watcher must not outlive the module's code.
+	PanelSettings::destroyInstance();
+	Utils::setLogSink(nullptr);
 }

@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+class QFileSystemWatcher;
+class QTimer;
+
 // The one reader and writer of the settings file "BrenmoorOBSPlugin.json". It reads the file once and serves
 // every later read from memory; each change reads the file again, sets only its own keys on what it found and
 // writes the whole object back atomically, so keys it does not own (and outside edits) survive. Lives on the
@@ -36,6 +39,9 @@ public:
 	// The module's instance (created on first use in Utils::settingsDirectory()); tests may install their own.
 	static PanelSettings &instance();
 	static void setInstance(PanelSettings *settings);
+	// Deletes the instance that instance() created, if any (the module does so when it unloads, so that no watcher
+	// outlives its code). An instance installed with setInstance stays its installer's.
+	static void destroyInstance();
 
 	// Reads the file (again); false when it could not be read (the values then read as their defaults).
 	bool reload();
@@ -82,8 +88,16 @@ signals:
 	void writeFailed(const QString &text);
 
 private:
-	bool write(const QJsonObject &values);
+	// The settings update cycle: read the file again, set changes on what it holds, write it back whole.
+	bool write(const QJsonObject &changes);
+	// Takes values as the memory's state and tells what changed.
+	void adopt(const QJsonObject &values);
+	// Watches the file and its directory again: an atomic rename replaces the file that was watched.
+	void watch();
 
 	QString m_directory;
 	QJsonObject m_values;
+	QFileSystemWatcher *m_watcher;
+	// Outside changes come in bursts (an editor's write, our own rename): one read after the burst.
+	QTimer *m_reloadTimer;
 };

@@ -7,12 +7,11 @@
 #include "discovery/OnvifDiscovery.h"
 #include "models/ModelIdentifier.h"
 #include "plugin/ModuleText.h"
+#include "settings/PanelSettings.h"
 #include "settings/Utils.h"
 #include "visca/CameraWorker.h"
 
-#include <QDebug>
 #include <QHeaderView>
-#include <QJsonObject>
 #include <QTableWidgetItem>
 
 namespace {
@@ -20,7 +19,7 @@ namespace {
 const QString ipv4Pattern = QStringLiteral("\\b(?:(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\.){3}"
 					   "(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\b");
 
-// The settings keys of a slot begin with its untranslated word, "Camera1" to "Camera8".
+// The untranslated slot word, "Camera1" to "Camera8", is also the key of its locale text.
 QString slotKey(int index)
 {
 	return QStringLiteral("Camera%1").arg(index + 1);
@@ -64,22 +63,14 @@ DiscoveryDialog::~DiscoveryDialog() = default;
 
 void DiscoveryDialog::showAssignment()
 {
-	const QString slotWord = slotKey(ui->CameraComboBox->currentIndex());
-	QJsonObject settings;
-	if (!Utils::readJsonFile(settings, Utils::settingsDirectory())) {
-		qDebug() << "It's failed to read JSON file.";
-		return;
-	}
-	const QString ipKey = slotWord + "IP";
-	const QString nameKey = slotWord + "NickName";
-	ui->IPEidt->setText(settings.contains(ipKey) ? settings[ipKey].toString() : QString());
-	ui->NameEdit->setText(settings.contains(nameKey) ? settings[nameKey].toString()
-							 : ui->CameraComboBox->currentText());
+	const PanelSettings &settings = PanelSettings::instance();
+	const int slot = ui->CameraComboBox->currentIndex() + 1;
+	ui->IPEidt->setText(settings.slotAddress(slot));
+	ui->NameEdit->setText(settings.hasSlotName(slot) ? settings.slotName(slot) : ui->CameraComboBox->currentText());
 }
 
 void DiscoveryDialog::on_ApplyButton_released()
 {
-	const QString slotWord = slotKey(ui->CameraComboBox->currentIndex());
 	const QString name = ui->NameEdit->text();
 	const QString ip = ui->IPEidt->text();
 
@@ -88,16 +79,9 @@ void DiscoveryDialog::on_ApplyButton_released()
 		return;
 	}
 
-	QJsonObject settings;
-	if (!Utils::readJsonFile(settings, Utils::settingsDirectory())) {
-		qDebug() << "It's failed to read JSON file.";
-	} else {
-		settings[slotWord + "IP"] = ip;
-		settings[slotWord + "NickName"] = name;
-		if (!Utils::writeJsonFile(settings, Utils::settingsDirectory()))
-			qDebug() << "It's failed to write JSON file.";
-	}
-	// The panel takes the new address even when it could not be stored.
+	// Both keys in one write; a failure is logged and told through the settings' writeFailed. The panel takes the
+	// new address even when it could not be stored.
+	PanelSettings::instance().setSlot(ui->CameraComboBox->currentIndex() + 1, ip, name);
 	emit ipAssigned(ui->CameraComboBox->currentIndex(), ip, name);
 }
 

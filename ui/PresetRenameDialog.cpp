@@ -4,10 +4,7 @@
 #include "HostThemeReset.h"
 
 #include "plugin/ModuleText.h"
-#include "settings/Utils.h"
-
-#include <QDebug>
-#include <QJsonObject>
+#include "settings/PanelSettings.h"
 
 PresetRenameDialog::PresetRenameDialog(QWidget *parent) : QDialog(parent), ui(new Ui::PresetRenameDialog)
 {
@@ -34,27 +31,23 @@ void PresetRenameDialog::fillFields()
 {
 	QLineEdit *const edits[] = {ui->Preset1Edit, ui->Preset2Edit, ui->Preset3Edit, ui->Preset4Edit, ui->Preset5Edit,
 				    ui->Preset6Edit, ui->Preset7Edit, ui->Preset8Edit, ui->Preset9Edit};
-	QJsonObject settings;
-	const bool read = Utils::readJsonFile(settings, Utils::settingsDirectory());
-	for (int k = 1; k <= 9; ++k) {
-		const QString key = QString::number(k);
-		edits[k - 1]->setText(read && settings.contains(key) ? settings.value(key).toString() : key);
-	}
+	// Opened by the operator, so read the file now: the names shown are the file's even when an outside edit has
+	// not been picked up yet (a failed read shows the digits).
+	PanelSettings &settings = PanelSettings::instance();
+	settings.reload();
+	for (int k = 1; k <= 9; ++k)
+		edits[k - 1]->setText(settings.presetName(k));
 }
 
 void PresetRenameDialog::apply()
 {
 	QLineEdit *const edits[] = {ui->Preset1Edit, ui->Preset2Edit, ui->Preset3Edit, ui->Preset4Edit, ui->Preset5Edit,
 				    ui->Preset6Edit, ui->Preset7Edit, ui->Preset8Edit, ui->Preset9Edit};
-	QJsonObject settings;
-	if (Utils::readJsonFile(settings, Utils::settingsDirectory())) {
-		for (int k = 1; k <= 9; ++k)
-			settings[QString::number(k)] = edits[k - 1]->text();
-		if (!Utils::writeJsonFile(settings, Utils::settingsDirectory()))
-			qDebug("It's failed to write JSON file.");
-	} else {
-		qDebug("It's failed to read JSON file.");
-	}
+	QStringList names;
+	for (QLineEdit *edit : edits)
+		names << edit->text();
+	// A failure is logged and told through the settings' writeFailed.
+	PanelSettings::instance().setPresetNames(names);
 	emit presetNamesChanged();
 	close();
 }

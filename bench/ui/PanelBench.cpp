@@ -3,14 +3,13 @@
 
 #include "BenchHost.h"
 #include "MainDialog.h"
-#include "settings/Utils.h"
+#include "settings/PanelSettings.h"
 #include "visca/CameraSimulator.h"
 
 #include <benchmark/benchmark.h>
 #include <obs.h>
 
 #include <QApplication>
-#include <QJsonObject>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -52,7 +51,7 @@ bool connectPanel(Setup &setup, const char *model, const char *ip)
 	setup.camera = std::make_unique<CameraSimulator>(options);
 	if (!setup.camera->start())
 		return false;
-	Utils::writeJsonFile(QJsonObject{{"Camera1IP", ip}}, Utils::settingsDirectory());
+	PanelSettings::instance().setSlot(1, ip, "Stage");
 	setup.panel = std::make_unique<MainDialog>();
 	setup.panel->show();
 	QPushButton *slot = setup.panel->findChild<QPushButton *>("Camera1Button");

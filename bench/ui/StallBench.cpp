@@ -6,7 +6,7 @@
 #include "BenchHost.h"
 #include "DiscoveryDialog.h"
 #include "MainDialog.h"
-#include "settings/Utils.h"
+#include "settings/PanelSettings.h"
 #include "visca/CameraSimulator.h"
 
 #include <benchmark/benchmark.h>
@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QJsonObject>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -122,7 +121,7 @@ struct Row {
 		camera = std::make_unique<CameraSimulator>(options);
 		if (!camera->start())
 			return false;
-		Utils::writeJsonFile(QJsonObject{{"Camera1IP", ip}}, Utils::settingsDirectory());
+		PanelSettings::instance().setSlot(1, ip, "Stage");
 		panel = std::make_unique<BenchPanel>();
 		panel->show();
 		return true;

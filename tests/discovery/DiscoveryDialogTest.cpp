@@ -1,6 +1,7 @@
 #include "NetnsGuard.h"
 
 #include "DiscoveryDialog.h"
+#include "settings/PanelSettings.h"
 #include "settings/Utils.h"
 
 #include <QApplication>
@@ -28,7 +29,10 @@ class DiscoveryDialogTest : public testing::Test {
 protected:
 	void SetUp() override
 	{
+		// Each test starts from no file, read by settings of its own.
 		QFile::remove(Utils::settingsDirectory() + "/BrenmoorOBSPlugin.json");
+		panelSettings = std::make_unique<PanelSettings>(Utils::settingsDirectory());
+		PanelSettings::setInstance(panelSettings.get());
 		// Searches go to a loopback address where nothing answers; real results are checked in a namespace.
 		DiscoveryDialog::SearchTarget target;
 		target.probeDestination = QHostAddress("127.0.5.30");
@@ -57,6 +61,7 @@ protected:
 		return warnings;
 	}
 
+	std::unique_ptr<PanelSettings> panelSettings;
 	std::unique_ptr<DiscoveryDialog> dialog;
 	QLineEdit *ipEdit = nullptr;
 	QLineEdit *nameEdit = nullptr;

@@ -1,12 +1,10 @@
+#include "SettingsTestSupport.h"
+
+#include "settings/PanelSettings.h"
 #include "settings/Utils.h"
 
-#include "LinkTestSupport.h"
-
-#include <QDir>
-#include <QFile>
 #include <QJsonDocument>
-#include <QStandardPaths>
-#include <QStringList>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -23,54 +21,19 @@
 
 namespace {
 
-QByteArray fileBytes(const QString &path)
-{
-	QFile file(path);
-	return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void putBytes(const QString &path, const QByteArray &bytes)
-{
-	QDir().mkpath(QFileInfo(path).path());
-	QFile file(path);
-	ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-	ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
 class SettingsFile : public ::testing::Test {
 protected:
 	void SetUp() override
 	{
 		ASSERT_TRUE(tmp.isValid());
-		QStandardPaths::setTestModeEnabled(true); // never the real user's data folder
 		logged.clear();
 	}
+	void TearDown() override { Utils::setSettingsOwner(::geteuid()); }
 
 	QTemporaryDir tmp;
 	const QString dir = tmp.path() + "/deeper/settings";
 	const QString path = dir + "/BrenmoorOBSPlugin.json";
 };
-
-// The first read makes the missing directories but no file; the first write removes what interrupted writes
-// left (the file's name, a dot and six letters or digits) and nothing else.
-TEST_F(SettingsFile, RoundTripFromAMissingDirectoryKeepsUnknownKeys)
-{
-	QJsonObject object{{"left", "over"}};
-	ASSERT_TRUE(Utils::readJsonFile(object, dir));
-	EXPECT_TRUE(object.isEmpty());
-	EXPECT_TRUE(QDir(dir).exists());
-	EXPECT_FALSE(QFile::exists(path));
-
-	putBytes(path + ".aB3dE9", "{");
-	putBytes(path + ".notes", "mine");
-	const QJsonObject first{{"Camera1IP", "10.0.0.5"}, {"someoneElsesKey", "kept"}, {"hotKey", true}};
-	ASSERT_TRUE(Utils::writeJsonFile(first, dir));
-	EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden),
-		  (QStringList{"BrenmoorOBSPlugin.json", "BrenmoorOBSPlugin.json.notes"}));
-	ASSERT_TRUE(Utils::readJsonFile(object, dir));
-	EXPECT_EQ(object, first);
-	EXPECT_TRUE(logged.isEmpty());
-}
 
 // Paths that really fail, even for root: the settings directory under a plain file, and a directory in place
 // of the settings file.
@@ -107,11 +70,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 class SettingsFileUnreadable : public SettingsFile, public ::testing::WithParamInterface<QByteArray> {};
 
-// Each unreadable file is kept under a name of its own: a second one does not overwrite the first copy.
+// Each unreadable file is kept under a name of its own, with the file's permission bits: a second one does not
+// overwrite the first copy.
 TEST_P(SettingsFileUnreadable, ReadsEmptyAndIsKeptAsBadBeforeReplaced)
 {
 	for (const char *copy : {".bad", ".2.bad"}) {
-		putBytes(path, GetParam() + copy);
+		putBytes(path, GetParam() + copy, 0640);
 		QJsonObject object;
 		ASSERT_TRUE(Utils::readJsonFile(object, dir));
 		EXPECT_TRUE(object.isEmpty());
@@ -123,6 +87,8 @@ TEST_P(SettingsFileUnreadable, ReadsEmptyAndIsKeptAsBadBeforeReplaced)
 	}
 	EXPECT_EQ(fileBytes(path + ".bad"), GetParam() + ".bad");
 	EXPECT_EQ(fileBytes(path + ".2.bad"), GetParam() + ".2.bad");
+	EXPECT_EQ(QList<mode_t>({modeOf(path), modeOf(path + ".bad"), modeOf(path + ".2.bad")}),
+		  QList<mode_t>({0640, 0640, 0640}));
 	EXPECT_EQ(logged, (QStringList{"Kept the unreadable settings file as BrenmoorOBSPlugin.json.bad.",
 				       "Kept the unreadable settings file as BrenmoorOBSPlugin.json.2.bad."}));
 }
@@ -191,5 +157,139 @@ TEST_F(SettingsFile, OutOfRoomLeavesTheFileWhole)
 		  (QStringList{"BrenmoorOBSPlugin.json", "BrenmoorOBSPlugin.json.bad"}))
 		<< "no temporary file left behind";
 }
+
+const QString badLink = "The settings file is a link to something other than a regular file of this user; it is left "
+			"as it is.";
+const QString tooLarge = "The settings file is larger than 1 MiB; it is not read and left as it is.";
+const QString notUtf8 = "The settings file holds bytes that are not UTF-8; they read as U+FFFD, and the file is kept "
+			"as .bad before it is next written.";
+const QString readFailed = "It's failed to read JSON file.";
+const QString keptBad = "Kept the unreadable settings file as BrenmoorOBSPlugin.json.bad.";
+
+// A file whose Camera1IP key fills it up to size bytes.
+QByteArray fileOfSize(int size)
+{
+	QByteArray bytes = R"({"Camera1IP": "10.0.0.5", "filler": ""})";
+	bytes.insert(bytes.size() - 2, QByteArray(size - bytes.size(), 'x'));
+	return bytes;
+}
+
+// What the settings class does with a file that is not a plain file of the user's: what it reads, what two
+// writes log (a refusal is said once) and leave behind. Elsewhere is a folder of the user's outside the
+// settings folder; links point into it.
+struct Hazard {
+	const char *label;
+	std::function<void(const QString &path, const QString &elsewhere)> prepare;
+	bool foreignOwner;   // the process sees the user's files as another user's
+	const char *address; // Camera1IP as read
+	QStringList log;
+	bool written;
+	std::function<void(const QString &path, const QString &elsewhere)> check;
+};
+
+void PrintTo(const Hazard &hazard, std::ostream *out)
+{
+	*out << hazard.label;
+}
+
+void linkTo(const QString &path, const QString &target)
+{
+	ASSERT_TRUE(QFile::link(target, path));
+}
+
+const QByteArray plain = R"({"Camera1IP": "10.0.0.5"})";
+
+const Hazard hazards[] = {
+	{"LinkToOwnFile",
+	 [](const QString &path, const QString &elsewhere) {
+		 putBytes(elsewhere + "/mine.json", plain, 0640);
+		 linkTo(path, elsewhere + "/mine.json");
+	 },
+	 false,
+	 "10.0.0.5",
+	 {},
+	 true,
+	 [](const QString &path, const QString &elsewhere) {
+		 EXPECT_TRUE(QFileInfo(path).isSymLink()) << "the link stays a link";
+		 EXPECT_EQ(QJsonDocument::fromJson(fileBytes(elsewhere + "/mine.json")).object(),
+			   (QJsonObject{{"Camera1IP", "10.0.0.5"}, {"hotKey", true}}));
+		 EXPECT_EQ(modeOf(elsewhere + "/mine.json"), 0640u);
+	 }},
+	{"LinkToForeignFile",
+	 [](const QString &path, const QString &elsewhere) {
+		 putBytes(elsewhere + "/theirs", plain, 0640);
+		 linkTo(path, elsewhere + "/theirs");
+	 },
+	 true,
+	 "",
+	 {badLink, readFailed, readFailed, readFailed},
+	 false,
+	 [](const QString &, const QString &elsewhere) {
+		 EXPECT_EQ(fileBytes(elsewhere + "/theirs"), plain);
+		 EXPECT_EQ(modeOf(elsewhere + "/theirs"), 0640u);
+		 EXPECT_EQ(QDir(elsewhere).entryList(QDir::Files | QDir::Hidden), QStringList{"theirs"});
+	 }},
+	{"DanglingLink",
+	 [](const QString &path, const QString &elsewhere) { linkTo(path, elsewhere + "/missing.json"); },
+	 false,
+	 "",
+	 {badLink, readFailed, readFailed, readFailed},
+	 false,
+	 [](const QString &, const QString &elsewhere) {
+		 EXPECT_TRUE(QDir(elsewhere).entryList(QDir::Files | QDir::Hidden).isEmpty()) << "nothing made there";
+	 }},
+	{"OverSizeCap",
+	 [](const QString &path, const QString &) { putBytes(path, fileOfSize(1024 * 1024 + 1), 0600); },
+	 false,
+	 "",
+	 {tooLarge, readFailed, readFailed, readFailed},
+	 false,
+	 [](const QString &path, const QString &) { EXPECT_EQ(fileBytes(path), fileOfSize(1024 * 1024 + 1)); }},
+	{"InvalidUtf8InOneValue",
+	 [](const QString &path, const QString &) {
+		 putBytes(path, "{\"Camera1IP\": \"10.0.0.5\", \"Camera1NickName\": \"B\xfchne\"}", 0600);
+	 },
+	 false,
+	 "10.0.0.5",
+	 {notUtf8, keptBad},
+	 true,
+	 [](const QString &path, const QString &) {
+		 EXPECT_EQ(fileBytes(path + ".bad"),
+			   "{\"Camera1IP\": \"10.0.0.5\", \"Camera1NickName\": \"B\xfchne\"}");
+		 EXPECT_EQ(modeOf(path + ".bad"), 0600u);
+		 EXPECT_EQ(QJsonDocument::fromJson(fileBytes(path)).object(),
+			   (QJsonObject{{"Camera1IP", "10.0.0.5"},
+					{"Camera1NickName", QString::fromUtf8("B\xef\xbf\xbdhne")},
+					{"hotKey", true}}));
+	 }},
+};
+
+class SettingsHazard : public SettingsFile, public ::testing::WithParamInterface<Hazard> {};
+
+TEST_P(SettingsHazard, IsFollowedOnlyWhereItIsSafe)
+{
+	const Hazard &h = GetParam();
+	const QString elsewhere = tmp.filePath("elsewhere");
+	ASSERT_TRUE(QDir().mkpath(elsewhere) && QDir().mkpath(dir));
+	h.prepare(path, elsewhere);
+	if (h.foreignOwner)
+		Utils::setSettingsOwner(::geteuid() + 1);
+	PanelSettings settings(dir);
+	EXPECT_EQ(settings.slotAddress(1), h.address);
+	QSignalSpy failed(&settings, &PanelSettings::writeFailed);
+	EXPECT_EQ(settings.setHotKeysEnabled(true), h.written);
+	EXPECT_EQ(settings.setHotKeysEnabled(true), h.written);
+	EXPECT_EQ(failed.count(), h.written ? 0 : 2);
+	if (!failed.isEmpty()) {
+		EXPECT_EQ(failed.first().first().toString(), "SettingsNotSaved")
+			<< "the locale text's key, no locale loaded";
+	}
+	EXPECT_EQ(settings.hotKeysEnabled(), h.written);
+	EXPECT_EQ(logged, h.log);
+	h.check(path, elsewhere);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, SettingsHazard, ::testing::ValuesIn(hazards),
+			 [](const ::testing::TestParamInfo<Hazard> &info) { return std::string(info.param.label); });
 
 } // namespace

@@ -2,10 +2,10 @@
 #include "GallerySink.h"
 
 #include "DiscoveryDialog.h"
+#include "settings/PanelSettings.h"
 #include "settings/Utils.h"
 
 #include <QComboBox>
-#include <QJsonObject>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -17,8 +17,9 @@ void renderDiscoveryDialog(GallerySink &sink)
 	const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
 	qputenv("XDG_DATA_HOME", folder.path().toUtf8());
 	{
-		const QJsonObject settings{{"Camera2IP", "10.0.0.12"}, {"Camera2NickName", "Pulpit"}};
-		Utils::writeJsonFile(settings, Utils::settingsDirectory());
+		PanelSettings settings(Utils::settingsDirectory());
+		PanelSettings::setInstance(&settings);
+		settings.setSlot(2, "10.0.0.12", "Pulpit");
 
 		DiscoveryDialog dialog;
 		sink.save("DiscoveryDialog-empty", &dialog);
@@ -34,6 +35,7 @@ void renderDiscoveryDialog(GallerySink &sink)
 		}
 		table->selectRow(1);
 		sink.save("DiscoveryDialog-results", &dialog);
+		PanelSettings::setInstance(nullptr);
 	}
 	if (hadDataHome)
 		qputenv("XDG_DATA_HOME", dataHome);

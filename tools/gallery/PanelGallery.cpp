@@ -11,39 +11,45 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QJsonObject>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 
+#include <memory>
+
 namespace {
 
 const char *const cameraAddress = "127.0.6.200";
 
 // Points the settings file at a temporary folder for as long as it lives, so the gallery never touches the
-// user's own settings.
+// user's own settings; its settings are the ones the panel and dialogs use meanwhile.
 class TemporarySettings {
 public:
 	TemporarySettings()
 		: previous(qgetenv("XDG_DATA_HOME")), hadPrevious(qEnvironmentVariableIsSet("XDG_DATA_HOME"))
 	{
 		qputenv("XDG_DATA_HOME", folder.path().toUtf8());
+		settings = std::make_unique<PanelSettings>(Utils::settingsDirectory());
+		PanelSettings::setInstance(settings.get());
 	}
 	~TemporarySettings()
 	{
+		PanelSettings::setInstance(nullptr);
 		if (hadPrevious)
 			qputenv("XDG_DATA_HOME", previous);
 		else
 			qunsetenv("XDG_DATA_HOME");
 	}
 	bool isValid() const { return folder.isValid(); }
+	PanelSettings *operator->() { return settings.get(); }
 
 private:
 	QTemporaryDir folder;
 	QByteArray previous;
 	bool hadPrevious;
+	std::unique_ptr<PanelSettings> settings;
 };
 
 // Close any warning box that shows up (a failed connection).
@@ -95,15 +101,11 @@ void renderMainDialog(GallerySink &sink)
 	if (!settingsFolder.isValid())
 		return;
 	WarningBoxCloser closer;
-	Utils::writeJsonFile(QJsonObject{{"Camera1IP", cameraAddress},
-					 {"Camera1NickName", "Stage"},
-					 {"Camera2NickName", "Pulpit"},
-					 {"1", "Wide"},
-					 {"2", "Choir"}},
-			     Utils::settingsDirectory());
-
-	PanelSettings settings(Utils::settingsDirectory());
-	PanelSettings::setInstance(&settings);
+	settingsFolder->setValues(QJsonObject{{"Camera1IP", cameraAddress},
+					      {"Camera1NickName", "Stage"},
+					      {"Camera2NickName", "Pulpit"},
+					      {"1", "Wide"},
+					      {"2", "Choir"}});
 
 	CameraSimulator::Options options;
 	options.model = "QK-H57P";
@@ -155,7 +157,7 @@ void renderPresetRenameDialog(GallerySink &sink)
 	TemporarySettings settingsFolder;
 	if (!settingsFolder.isValid())
 		return;
-	Utils::writeJsonFile(QJsonObject{{"1", "Wide"}, {"3", "Lectern"}}, Utils::settingsDirectory());
+	settingsFolder->setValues(QJsonObject{{"1", "Wide"}, {"3", "Lectern"}});
 	PresetRenameDialog dialog;
 	sink.save("PresetRenameDialog", &dialog);
 }
