@@ -18,6 +18,9 @@ constexpr int commandPauseMs = 50;
 constexpr int checkTries = 5;
 constexpr int checkRetryMs = 200;
 
+// Merge kinds of the tally lamps, beyond those of the settings.
+constexpr int tallyMergeKind = 100;
+
 // Motion channels of the worker.
 enum Channel { PanTilt = 1, Zoom, Focus };
 
@@ -363,8 +366,18 @@ bool CameraSession::motion(int channel, bool stop, std::function<bool(viscaIpMod
 	return true;
 }
 
+bool CameraSession::refuseLocked()
+{
+	if (!m_locked || m_state != State::Connected)
+		return false;
+	emit refused();
+	return true;
+}
+
 bool CameraSession::move(Direction direction, Done done)
 {
+	if (refuseLocked())
+		return false;
 	using Drive = bool (viscaIpModule::*)();
 	static const Drive drives[] = {&viscaIpModule::moveUp,       &viscaIpModule::moveDown,
 				       &viscaIpModule::moveLeft,     &viscaIpModule::moveRight,
@@ -395,12 +408,16 @@ bool CameraSession::stopMove(Done done)
 
 bool CameraSession::home(Done done)
 {
+	if (refuseLocked())
+		return false;
 	return command(
 		CameraWorker::neverMerged, [](viscaIpModule &link) { return link.panTiltHome(); }, done);
 }
 
 bool CameraSession::zoom(bool in, Done done)
 {
+	if (refuseLocked())
+		return false;
 	return motion(
 		Zoom, false,
 		[in](viscaIpModule &link) {
@@ -413,6 +430,8 @@ bool CameraSession::zoom(bool in, Done done)
 
 bool CameraSession::focus(bool near, Done done)
 {
+	if (refuseLocked())
+		return false;
 	return motion(
 		Focus, false,
 		[near](viscaIpModule &link) {
@@ -480,6 +499,8 @@ bool CameraSession::stopFocus(Answer position, Done done)
 
 bool CameraSession::set(Setting setting, int value, Done done)
 {
+	if ((setting == Setting::ZoomPosition || setting == Setting::FocusPosition) && refuseLocked())
+		return false;
 	return command(
 		mergeKind(setting), [setting, value](viscaIpModule &link) { return apply(link, setting, value); },
 		done);
@@ -494,6 +515,8 @@ bool CameraSession::whiteBalanceOnePush(Done done)
 // The number belongs to this camera's link, set and used in one operation.
 bool CameraSession::recallPreset(int number, Done done)
 {
+	if (refuseLocked())
+		return false;
 	return command(
 		CameraWorker::neverMerged,
 		[number](viscaIpModule &link) {
@@ -626,4 +649,11 @@ bool CameraSession::wait(int milliseconds)
 		return false;
 	m_worker->post(CameraWorker::neverMerged, [milliseconds](Link &) { CameraWorker::sleepFor(milliseconds); });
 	return true;
+}
+
+bool CameraSession::setTally(TallyLamp::Lamp lamp, bool on, Done done)
+{
+	return command(
+		tallyMergeKind + static_cast<int>(lamp),
+		[lamp, on](viscaIpModule &link) { return TallyLamp::send(link, lamp, on); }, done);
 }

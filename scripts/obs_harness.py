@@ -141,13 +141,18 @@ class ObsSession:
     def settings_path(self):
         return self.data / SETTINGS_SUBDIR / SETTINGS_FILE
 
-    def prepare(self, hotkeys=None, settings=None):
+    def prepare(self, hotkeys=None, settings=None, websocket_port=None):
         """Seeds a configuration that skips OBS's first-run wizard, installs the module the way a
-        per-user install does and writes the profile's hotkey bindings and the module settings."""
+        per-user install does and writes the profile's hotkey bindings and the module settings. With a port,
+        OBS's WebSocket server listens there without authentication."""
         for d in (self.obs_dir, self.data, self.home, self.profile_dir):
             d.mkdir(parents=True, exist_ok=True)
         general = f"[General]\nLanguage={self.language}\n" if self.language else "[General]\n"
-        (self.obs_dir / "global.ini").write_text(GLOBAL_INI.replace("[General]\n", general, 1))
+        ini = GLOBAL_INI.replace("[General]\n", general, 1)
+        if websocket_port:
+            ini = ini.replace("ServerEnabled=false\n", f"ServerEnabled=true\nServerPort={websocket_port}\n"
+                              "AlertsEnabled=false\nAuthRequired=false\n")
+        (self.obs_dir / "global.ini").write_text(ini)
         if hotkeys:
             lines = ["[Hotkeys]"]
             for name, combos in hotkeys.items():

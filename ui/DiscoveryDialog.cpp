@@ -10,10 +10,14 @@
 #include "settings/Utils.h"
 #include "visca/CameraWorker.h"
 
+#include <QComboBox>
 #include <QDebug>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QJsonObject>
 #include <QTableWidgetItem>
+
+#include <obs.h>
 
 namespace {
 
@@ -25,6 +29,27 @@ QString slotKey(int index)
 {
 	return QStringLiteral("Camera%1").arg(index + 1);
 }
+
+// OBS's video sources by name, sorted; none outside OBS.
+QStringList videoSourceNames()
+{
+	QStringList names;
+	if (!obs_initialized())
+		return names;
+	obs_enum_sources(
+		[](void *data, obs_source_t *source) {
+			if ((obs_source_get_output_flags(source) & OBS_SOURCE_VIDEO) != 0)
+				static_cast<QStringList *>(data)->append(
+					QString::fromUtf8(obs_source_get_name(source)));
+			return true;
+		},
+		&names);
+	names.sort(Qt::CaseInsensitive);
+	return names;
+}
+
+const char *const tallyModes[] = {"off", "red", "redGreen"};
+const char *const tallyTexts[] = {"TallyOff", "TallyRed", "TallyRedGreen"};
 
 } // namespace
 
@@ -50,6 +75,7 @@ DiscoveryDialog::DiscoveryDialog(QWidget *parent, const SearchTarget &target)
 		ui->CameraComboBox->setItemText(
 			index, QString::fromUtf8(obs_module_text(slotKey(index).toUtf8().constData())));
 
+	addSlotSourceChoices();
 	showAssignment();
 	new CellTextFitter(this);
 
@@ -61,6 +87,48 @@ DiscoveryDialog::DiscoveryDialog(QWidget *parent, const SearchTarget &target)
 }
 
 DiscoveryDialog::~DiscoveryDialog() = default;
+
+// Beside Apply, below the address and the name: the source that shows the slot's camera, and its tally.
+void DiscoveryDialog::addSlotSourceChoices()
+{
+	m_sourceBox = new QComboBox(this);
+	m_sourceBox->setObjectName(QStringLiteral("SourceComboBox"));
+	m_tallyBox = new QComboBox(this);
+	m_tallyBox->setObjectName(QStringLiteral("TallyComboBox"));
+	const QString sourceWord = QString::fromUtf8(obs_module_text("CameraSourceLabel"));
+	const QString tallyWord = QString::fromUtf8(obs_module_text("TallyLabel"));
+	m_sourceBox->addItem(QString::fromUtf8(obs_module_text("CameraSourceNone")), QString());
+	for (const QString &name : videoSourceNames())
+		m_sourceBox->addItem(name, name);
+	for (int i = 0; i < 3; ++i)
+		m_tallyBox->addItem(tallyWord + QStringLiteral(": ") +
+					    QString::fromUtf8(obs_module_text(tallyTexts[i])),
+				    QString::fromLatin1(tallyModes[i]));
+	for (QComboBox *box : {m_sourceBox, m_tallyBox}) {
+		box->setStyleSheet(ui->CameraComboBox->styleSheet());
+		box->setMinimumSize(110, 25);
+		box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+	}
+	m_sourceBox->setToolTip(sourceWord);
+	m_sourceBox->setAccessibleName(sourceWord);
+	m_tallyBox->setToolTip(tallyWord);
+	m_tallyBox->setAccessibleName(tallyWord);
+	ui->GridLayout->addWidget(m_sourceBox, 1, 0);
+	ui->GridLayout->addWidget(m_tallyBox, 1, 1);
+}
+
+void DiscoveryDialog::showSlotSource(const QJsonObject &settings, const QString &slotWord)
+{
+	const QString source = settings.value(slotWord + "Source").toString();
+	int index = source.isEmpty() ? 0 : m_sourceBox->findData(source);
+	// A source OBS does not have (now) stays chosen: it counts again once OBS has one of that name.
+	if (index < 0) {
+		m_sourceBox->addItem(source, source);
+		index = m_sourceBox->count() - 1;
+	}
+	m_sourceBox->setCurrentIndex(index);
+	m_tallyBox->setCurrentIndex(qMax(0, m_tallyBox->findData(settings.value(slotWord + "Tally").toString())));
+}
 
 void DiscoveryDialog::showAssignment()
 {
@@ -75,6 +143,7 @@ void DiscoveryDialog::showAssignment()
 	ui->IPEidt->setText(settings.contains(ipKey) ? settings[ipKey].toString() : QString());
 	ui->NameEdit->setText(settings.contains(nameKey) ? settings[nameKey].toString()
 							 : ui->CameraComboBox->currentText());
+	showSlotSource(settings, slotWord);
 }
 
 void DiscoveryDialog::on_ApplyButton_released()
@@ -94,6 +163,12 @@ void DiscoveryDialog::on_ApplyButton_released()
 	} else {
 		settings[slotWord + "IP"] = ip;
 		settings[slotWord + "NickName"] = name;
+		const QString source = m_sourceBox->currentData().toString();
+		if (source.isEmpty())
+			settings.remove(slotWord + "Source");
+		else
+			settings[slotWord + "Source"] = source;
+		settings[slotWord + "Tally"] = m_tallyBox->currentData().toString();
 		if (!Utils::writeJsonFile(settings, Utils::settingsDirectory()))
 			qDebug() << "It's failed to write JSON file.";
 	}

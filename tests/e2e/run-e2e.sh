@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# usage: run-e2e.sh [--obs-tarball OBS.tar.xz] MODULE.so DATA_DIR PTZCTL
+# usage: run-e2e.sh [--script TEST.py] [--obs-tarball OBS.tar.xz] MODULE.so DATA_DIR PTZCTL
 # Runs the end-to-end test in a private network namespace with its own D-Bus session, in the installed OBS or the
 # one the tarball holds. Anything missing is a failure, never a skip.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 tarball=""
+script=test_obs_e2e.py
+if [ "${1:-}" = --script ]; then
+	script=$2
+	shift 2
+fi
 if [ "${1:-}" = --obs-tarball ]; then
 	tarball=$2
 	shift 2
@@ -36,7 +41,7 @@ if [ -n "$tarball" ]; then
 	fi
 	export PTZ_OBS_ROOT=$(dirname "$(dirname "$obs")")
 fi
-unshare -n -- dbus-run-session -- /usr/bin/python3 "$here/test_obs_e2e.py" "$@" "$work/run"
+unshare -n -- dbus-run-session -- /usr/bin/python3 "$here/$script" "$@" "$work/run"
 status=$?
 if [ $status -eq 0 ]; then rm -rf "$work"; else echo "kept for inspection: $work" >&2; fi
 exit $status
