@@ -653,7 +653,12 @@ bool CameraSession::wait(int milliseconds)
 
 bool CameraSession::setTally(TallyLamp::Lamp lamp, bool on, Done done)
 {
-	return command(
+	if (m_state != State::Connected || m_worker == nullptr)
+		return false;
+	// A lamp is not an operator's command: no pause after it, so a recall of the same cut follows at once.
+	m_worker->postCommand(
 		tallyMergeKind + static_cast<int>(lamp),
-		[lamp, on](viscaIpModule &link) { return TallyLamp::send(link, lamp, on); }, done);
+		[lamp, on](Link &link) { return link ? TallyLamp::send(*link, lamp, on) : false; }, this,
+		done ? [done](CameraWorker::Outcome outcome) { done(outcomeOf(outcome)); } : CameraWorker::Finished());
+	return true;
 }
