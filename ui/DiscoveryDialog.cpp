@@ -168,7 +168,11 @@ void DiscoveryDialog::on_ApplyButton_released()
 			settings.remove(slotWord + "Source");
 		else
 			settings[slotWord + "Source"] = source;
-		settings[slotWord + "Tally"] = m_tallyBox->currentData().toString();
+		const QString tally = m_tallyBox->currentData().toString();
+		if (tally == QLatin1String(tallyModes[0]))
+			settings.remove(slotWord + "Tally");
+		else
+			settings[slotWord + "Tally"] = tally;
 		if (!Utils::writeJsonFile(settings, Utils::settingsDirectory()))
 			qDebug() << "It's failed to write JSON file.";
 	}
