@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# usage: run-e2e.sh [--script TEST.py] [--obs-tarball OBS.tar.xz] MODULE.so DATA_DIR PTZCTL
+# usage: run-e2e.sh [--script TEST.py] [--obs-tarball OBS.tar.xz [--obs-overlay MORE.tar.xz]] MODULE.so DATA_DIR PTZCTL
+# An overlay (obs-websocket built for that OBS) is unpacked over the OBS tarball.
 # Runs the end-to-end test in a private network namespace with its own D-Bus session, in the installed OBS or the
 # one the tarball holds. Anything missing is a failure, never a skip.
 set -uo pipefail
@@ -12,6 +13,11 @@ if [ "${1:-}" = --script ]; then
 fi
 if [ "${1:-}" = --obs-tarball ]; then
 	tarball=$2
+	shift 2
+fi
+overlay=""
+if [ "${1:-}" = --obs-overlay ]; then
+	overlay=$2
 	shift 2
 fi
 missing=()
@@ -35,6 +41,10 @@ export XDG_RUNTIME_DIR=$work/runtime
 if [ -n "$tarball" ]; then
 	mkdir "$work/host"
 	tar -xJf "$tarball" -C "$work/host" && obs=$(find "$work/host" -path '*/bin/obs' -type f | head -n 1)
+	if [ -n "$overlay" ] && ! tar -xJf "$overlay" -C "$work/host"; then
+		echo "FAIL: cannot unpack $overlay" >&2
+		exit 1
+	fi
 	if [ -z "${obs:-}" ]; then
 		echo "FAIL: cannot unpack $tarball or it has no bin/obs" >&2
 		exit 1
