@@ -5,8 +5,10 @@ WebSocket server, the camera datagrams read from the simulators' logs. Every che
 check fails. Prints MEASURE lines: scene cut to the recall datagram and to the tally datagram, medians of 50.
 
 usage: test_scenes_e2e.py MODULE.so DATA_DIR PTZCTL WORKDIR
+PTZ_E2E_FPS sets OBS's frame rate (default: OBS's own, 30): program activations are handled at the next frame.
 """
 import datetime
+import os
 import json
 import pathlib
 import statistics
@@ -304,6 +306,9 @@ def main():
             settings.update({f"Camera{n}IP": address, f"Camera{n}NickName": nickname,
                              f"Camera{n}Source": f"Cam{n} Video", f"Camera{n}Tally": "redGreen" if n == 1 else "red"})
         session.prepare(settings=settings, websocket_port=WS_PORT)
+        if os.environ.get("PTZ_E2E_FPS"):
+            (session.profile_dir / "basic.ini").write_text(
+                f"[Video]\nFPSType=0\nFPSCommon={os.environ['PTZ_E2E_FPS']}\n")
         session.start_obs()
         obs = connect_websocket(WS_PORT)
         check("Connected cameras with tally are told their lamps: camera 1 both off, camera 2 red off",

@@ -65,8 +65,9 @@ TEST(SettingsTexts, ReadAsStoredAndUnknownAsDefault)
 							     {"", Trigger::Program}};
 	for (const auto &[text, trigger] : triggers) {
 		EXPECT_EQ(SceneRules::triggerFromText(QString::fromLatin1(text)), trigger) << text;
-		if (*text == 'p' || *text == 'b')
+		if (*text == 'p' || *text == 'b') {
 			EXPECT_EQ(SceneRules::triggerText(trigger), QString::fromLatin1(text));
+		}
 	}
 	const std::pair<const char *, TallyMode> modes[] = {{"off", TallyMode::Off},
 							    {"red", TallyMode::Red},
@@ -156,7 +157,7 @@ protected:
 		session->start();
 		ASSERT_TRUE(
 			QTest::qWaitFor([this] { return session->state() == CameraSession::State::Connected; }, 5000));
-		QTest::qWaitFor([this] { return session->isIdle(); }, 2000);
+		ASSERT_TRUE(QTest::qWaitFor([this] { return session->isIdle(); }, 2000));
 		camera->clear();
 	}
 	void TearDown() override
