@@ -61,6 +61,10 @@ STEPS = [
     ("The same preview chosen again recalls nothing more",
      [("preview", "Preview C1 Always")], {}, {}),
     ("Studio mode off: nothing recalled, no lamp changes", [("studio", False)], {}, {}),
+    ("A cut to a scene with only a preview preset recalls nothing; camera 1 goes off the air",
+     [("program", "Preview C1")], {}, {1: ["red off"]}),
+    ("Studio mode switched on with that scene in preview recalls its preset", [("studio", True)], {1: [recall(7)]}, {}),
+    ("Studio mode off again", [("studio", False)], {}, {}),
 ]
 
 failures = []
@@ -200,9 +204,9 @@ def rename_checks(obs, session, logs):
     check("A renamed source is followed: its slot's key takes the new name", stored,
           json.loads(session.settings_path.read_text()).get("Camera1Source"))
     logs[1].set_mark()
-    apply(obs, "program", "Blank")
-    check("The renamed source still drives the tally: cut away, camera 1's red lamp goes out",
-          wait_for(lambda: logs[1].since_mark("lamp") == ["red off"], 3, 0.05), logs[1].since_mark("lamp"))
+    apply(obs, "program", "Cam1 Wide")
+    check("The renamed source still drives the tally: cut to it, camera 1's red lamp lights",
+          wait_for(lambda: logs[1].since_mark("lamp") == ["red on"], 3, 0.05), logs[1].since_mark("lamp"))
 
 
 def measure(obs, logs, rounds=50):
