@@ -9,9 +9,12 @@ CameraRig::CameraRig(PanelSettings &settings, QObject *parent) : QObject(parent)
 		m_sessions[size_t(slot - 1)] = session;
 		connect(session, &CameraSession::stateChanged, this,
 			[this, slot](CameraSession::State state) { emit sessionStateChanged(slot, state); });
+		connect(session, &CameraSession::refused, this, [this, slot] { emit operationRefused(slot); });
 	}
+	m_onAir.fill(OnAir::No);
 	loadAddresses();
 	connect(&m_settings, &PanelSettings::slotsChanged, this, &CameraRig::loadAddresses);
+	connect(&m_settings, &PanelSettings::changed, this, &CameraRig::applyLocks);
 }
 
 CameraRig::~CameraRig()
@@ -75,6 +78,27 @@ bool CameraRig::recallPreset(int slot, int number, Origin by, CameraSession::Don
 		if (done)
 			done(outcome);
 	});
+}
+
+void CameraRig::setOnAir(int slot, OnAir air)
+{
+	if (session(slot) == nullptr || m_onAir[size_t(slot - 1)] == air)
+		return;
+	m_onAir[size_t(slot - 1)] = air;
+	applyLocks();
+	emit onAirChanged(slot, air);
+}
+
+CameraRig::OnAir CameraRig::onAir(int slot) const
+{
+	return session(slot) == nullptr ? OnAir::No : m_onAir[size_t(slot - 1)];
+}
+
+void CameraRig::applyLocks()
+{
+	const bool lock = m_settings.value(QLatin1String(lockOnProgramKey)).toBool(false);
+	for (int slot = 1; slot <= slotCount; ++slot)
+		session(slot)->setLocked(lock && m_onAir[size_t(slot - 1)] == OnAir::Program);
 }
 
 void CameraRig::setCameraPort(int port)

@@ -19,6 +19,11 @@ public:
 	// Who asked for an operation, for those who report it.
 	enum class Origin { Panel, HotKey, Request, Scene, Gamepad };
 	Q_ENUM(Origin)
+	// Where a slot's camera is seen in OBS: on program, on the studio-mode preview only, or neither.
+	enum class OnAir { No, Preview, Program };
+	Q_ENUM(OnAir)
+	// The settings key of "lock cameras on program".
+	static constexpr const char *lockOnProgramKey = "lockCamerasOnProgram";
 
 	// Slot addresses come from settings and follow its changes.
 	explicit CameraRig(PanelSettings &settings, QObject *parent = nullptr);
@@ -45,6 +50,11 @@ public:
 	// camera completed it.
 	bool recallPreset(int slot, int number, Origin by, CameraSession::Done done = {});
 
+	// Set by whoever watches OBS's program and preview; a camera on program is locked while the operator's lock
+	// setting is on.
+	void setOnAir(int slot, OnAir air);
+	OnAir onAir(int slot) const;
+
 	// For tools and tests with simulated cameras.
 	void setCameraPort(int port);
 	void setCheckInterval(int milliseconds);
@@ -54,12 +64,17 @@ signals:
 	void selectionChanged(int slot);
 	void sessionStateChanged(int slot, CameraSession::State state);
 	void presetRecalled(int slot, int number, CameraRig::Origin by);
+	void onAirChanged(int slot, CameraRig::OnAir air);
+	// An operation on the slot's camera was refused: it is on program and locked.
+	void operationRefused(int slot);
 
 private:
 	void loadAddresses();
+	void applyLocks();
 
 	PanelSettings &m_settings;
 	std::array<CameraSession *, slotCount> m_sessions{};
+	std::array<OnAir, slotCount> m_onAir{};
 	int m_selected = 0;
 	bool m_started = false;
 };

@@ -20,6 +20,9 @@ constexpr int commandPauseMs = 50;
 constexpr int checkTries = 5;
 constexpr int checkRetryMs = 200;
 
+// Merge kinds of the tally lamps, beyond those of the settings.
+constexpr int tallyMergeKind = 100;
+
 // Motion channels of the worker.
 enum Channel { PanTilt = 1, Zoom, Focus };
 
@@ -365,8 +368,18 @@ bool CameraSession::motion(int channel, bool stop, std::function<bool(viscaIpMod
 	return true;
 }
 
+bool CameraSession::refuseLocked()
+{
+	if (!m_locked || m_state != State::Connected)
+		return false;
+	emit refused();
+	return true;
+}
+
 bool CameraSession::move(Direction direction, Done done)
 {
+	if (refuseLocked())
+		return false;
 	using Drive = bool (viscaIpModule::*)();
 	static const Drive drives[] = {&viscaIpModule::moveUp,       &viscaIpModule::moveDown,
 				       &viscaIpModule::moveLeft,     &viscaIpModule::moveRight,
@@ -397,12 +410,16 @@ bool CameraSession::stopMove(Done done)
 
 bool CameraSession::home(Done done)
 {
+	if (refuseLocked())
+		return false;
 	return command(
 		CameraWorker::neverMerged, [](viscaIpModule &link) { return link.panTiltHome(); }, done);
 }
 
 bool CameraSession::zoom(bool in, Done done)
 {
+	if (refuseLocked())
+		return false;
 	return motion(
 		Zoom, false,
 		[in](viscaIpModule &link) {
@@ -415,6 +432,8 @@ bool CameraSession::zoom(bool in, Done done)
 
 bool CameraSession::focus(bool near, Done done)
 {
+	if (refuseLocked())
+		return false;
 	return motion(
 		Focus, false,
 		[near](viscaIpModule &link) {
@@ -482,6 +501,8 @@ bool CameraSession::stopFocus(Answer position, Done done)
 
 bool CameraSession::set(Setting setting, int value, Done done)
 {
+	if ((setting == Setting::ZoomPosition || setting == Setting::FocusPosition) && refuseLocked())
+		return false;
 	return command(
 		mergeKind(setting), [setting, value](viscaIpModule &link) { return apply(link, setting, value); },
 		done);
@@ -496,6 +517,8 @@ bool CameraSession::whiteBalanceOnePush(Done done)
 // The number belongs to this camera's link, set and used in one operation.
 bool CameraSession::recallPreset(int number, Done done)
 {
+	if (refuseLocked())
+		return false;
 	return command(
 		CameraWorker::neverMerged,
 		[number](viscaIpModule &link) {
@@ -650,5 +673,17 @@ bool CameraSession::wait(int milliseconds)
 	if (m_state != State::Connected || m_worker == nullptr)
 		return false;
 	m_worker->post(CameraWorker::neverMerged, [milliseconds](Link &) { CameraWorker::sleepFor(milliseconds); });
+	return true;
+}
+
+bool CameraSession::setTally(TallyLamp::Lamp lamp, bool on, Done done)
+{
+	if (m_state != State::Connected || m_worker == nullptr)
+		return false;
+	// A lamp is not an operator's command: no pause after it, so a recall of the same cut follows at once.
+	m_worker->postCommand(
+		tallyMergeKind + static_cast<int>(lamp),
+		[lamp, on](Link &link) { return link ? TallyLamp::send(*link, lamp, on) : false; }, this,
+		done ? [done](CameraWorker::Outcome outcome) { done(outcomeOf(outcome)); } : CameraWorker::Finished());
 	return true;
 }

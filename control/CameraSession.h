@@ -2,6 +2,9 @@
 
 #include <QByteArray>
 #include <QList>
+
+#include "control/TallyLamp.h"
+
 #include <QObject>
 #include <QString>
 
@@ -129,12 +132,21 @@ public:
 	bool sendRaw(const QByteArray &visca, RawAnswer answer);
 	// The camera is left alone for a while (it needs time before some inquiries answer right).
 	bool wait(int milliseconds);
+	// One tally lamp on or off; a waiting change of the same lamp gives way to the newest.
+	bool setTally(TallyLamp::Lamp lamp, bool on, Done done = {});
+
+	// While locked (the camera is on program and the operator locked such cameras), drives, zooms, focus and
+	// preset recalls are refused: they return false, queue nothing and emit refused(). Stops still go out.
+	void setLocked(bool locked) { m_locked = locked; }
+	bool locked() const { return m_locked; }
 
 signals:
 	void stateChanged(CameraSession::State state);
 	void presetRecalled(int number);
 	// Every valid answer of a read, for whoever shows the camera's values.
 	void valueRead(CameraSession::Value value, int answer);
+	// An operation was turned away because the camera is locked.
+	void refused();
 
 private:
 	void setState(State state);
@@ -143,6 +155,8 @@ private:
 	void retireWorker();
 	bool command(int kind, std::function<bool(class viscaIpModule &)> operation, Done done);
 	bool motion(int channel, bool stop, std::function<bool(class viscaIpModule &)> operation, Done done);
+	// True (and refused() emitted) when the lock turns the operation away.
+	bool refuseLocked();
 
 	const int m_slot;
 	State m_state = State::NoAddress;
@@ -154,6 +168,7 @@ private:
 	bool m_started = false;
 	bool m_connecting = false;
 	bool m_checking = false;
+	bool m_locked = false;
 	// Speeds the operator confirmed (-1: the link's own default), given again to a new link after a reconnect.
 	int m_speeds[4] = {-1, -1, -1, -1};
 };

@@ -11,6 +11,7 @@
 #include "plugin/HotKeyActions.h"
 #include "plugin/ModuleText.h"
 #include "plugin/remote/RemoteControl.h"
+#include "plugin/scenes/SceneFollower.h"
 #include "settings/PanelSettings.h"
 #include "settings/Utils.h"
 
@@ -95,6 +96,7 @@ MODULE_EXPORT bool obs_module_load(void)
 	cameras = new CameraRig(PanelSettings::instance(), mainWindow);
 	auto *hotKeys = new CameraHotKey(mainWindow);
 	new HotKeyActions(*hotKeys, *cameras, mainWindow);
+	startSceneFollowing(*cameras, mainWindow);
 	auto *bridge = new ViscaTransfer(mainWindow);
 	bridge->setOpenToNetwork(MainDialog::bridgeOpenToNetworkSetting());
 	bridge->startServer();

@@ -159,10 +159,11 @@ class ObsSession:
     def settings_path(self):
         return self.data / SETTINGS_SUBDIR / SETTINGS_FILE
 
-    def prepare(self, hotkeys=None, settings=None, websocket=None):
+    def prepare(self, hotkeys=None, settings=None, websocket=None, websocket_port=None):
         """Seeds a configuration that skips OBS's first-run wizard, installs the module the way a
         per-user install does and writes the profile's hotkey bindings and the module settings.
-        websocket=(port, password) switches OBS's WebSocket server on, with that password."""
+        websocket=(port, password) switches OBS's WebSocket server on, with that password; websocket_port alone
+        switches it on without authentication."""
         for d in (self.obs_dir, self.data, self.home, self.profile_dir):
             d.mkdir(parents=True, exist_ok=True)
         general = f"[General]\nLanguage={self.language}\n" if self.language else "[General]\n"
@@ -170,6 +171,9 @@ class ObsSession:
         if websocket:
             config = config.replace("ServerEnabled=false\n", f"ServerEnabled=true\nServerPort={websocket[0]}\n"
                                     f"AlertsEnabled=false\nAuthRequired=true\nServerPassword={websocket[1]}\n")
+        elif websocket_port:
+            config = config.replace("ServerEnabled=false\n", f"ServerEnabled=true\nServerPort={websocket_port}\n"
+                                    "AlertsEnabled=false\nAuthRequired=false\n")
         (self.obs_dir / "global.ini").write_text(config)
         if hotkeys:
             lines = ["[Hotkeys]"]

@@ -242,8 +242,12 @@ bool PanelSettings::write(const QJsonObject &changes)
 		Utils::log(QStringLiteral("It's failed to read JSON file."));
 	} else {
 		const QJsonObject before = values;
-		for (auto it = changes.begin(); it != changes.end(); ++it)
-			values[it.key()] = it.value();
+		for (auto it = changes.begin(); it != changes.end(); ++it) {
+			if (it.value().isNull())
+				values.remove(it.key());
+			else
+				values[it.key()] = it.value();
+		}
 		written = Utils::writeJsonFile(values, m_directory);
 		if (!written) {
 			Utils::log(QStringLiteral("It's failed to write JSON file."));

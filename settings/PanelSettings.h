@@ -71,7 +71,8 @@ public:
 	bool bridgeOpenToNetwork() const;
 	bool setBridgeOpenToNetwork(bool open);
 
-	// Generic access for keys that features add beside these (read from memory; set in one write).
+	// Generic access for keys that features add beside these (read from memory; set in one write; a null value
+	// removes the key).
 	QJsonValue value(const QString &key) const;
 	bool setValue(const QString &key, const QJsonValue &value);
 	bool setValues(const QJsonObject &values);

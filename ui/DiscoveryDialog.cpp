@@ -11,8 +11,13 @@
 #include "settings/Utils.h"
 #include "visca/CameraWorker.h"
 
+#include <QComboBox>
+#include <QDebug>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QTableWidgetItem>
+
+#include <obs.h>
 
 namespace {
 
@@ -24,6 +29,27 @@ QString slotKey(int index)
 {
 	return QStringLiteral("Camera%1").arg(index + 1);
 }
+
+// OBS's video sources by name, sorted; none outside OBS.
+QStringList videoSourceNames()
+{
+	QStringList names;
+	if (!obs_initialized())
+		return names;
+	obs_enum_sources(
+		[](void *data, obs_source_t *source) {
+			if ((obs_source_get_output_flags(source) & OBS_SOURCE_VIDEO) != 0)
+				static_cast<QStringList *>(data)->append(
+					QString::fromUtf8(obs_source_get_name(source)));
+			return true;
+		},
+		&names);
+	names.sort(Qt::CaseInsensitive);
+	return names;
+}
+
+const char *const tallyModes[] = {"off", "red", "redGreen"};
+const char *const tallyTexts[] = {"TallyOff", "TallyRed", "TallyRedGreen"};
 
 } // namespace
 
@@ -49,6 +75,7 @@ DiscoveryDialog::DiscoveryDialog(QWidget *parent, const SearchTarget &target)
 		ui->CameraComboBox->setItemText(
 			index, QString::fromUtf8(obs_module_text(slotKey(index).toUtf8().constData())));
 
+	addSlotSourceChoices();
 	showAssignment();
 	new CellTextFitter(this);
 
@@ -61,12 +88,58 @@ DiscoveryDialog::DiscoveryDialog(QWidget *parent, const SearchTarget &target)
 
 DiscoveryDialog::~DiscoveryDialog() = default;
 
+// Beside Apply, below the address and the name: the source that shows the slot's camera, and its tally.
+void DiscoveryDialog::addSlotSourceChoices()
+{
+	m_sourceBox = new QComboBox(this);
+	m_sourceBox->setObjectName(QStringLiteral("SourceComboBox"));
+	m_tallyBox = new QComboBox(this);
+	m_tallyBox->setObjectName(QStringLiteral("TallyComboBox"));
+	const QString sourceWord = QString::fromUtf8(obs_module_text("CameraSourceLabel"));
+	const QString tallyWord = QString::fromUtf8(obs_module_text("TallyLabel"));
+	m_sourceBox->addItem(QString::fromUtf8(obs_module_text("CameraSourceNone")), QString());
+	for (const QString &name : videoSourceNames())
+		m_sourceBox->addItem(name, name);
+	for (int i = 0; i < 3; ++i)
+		m_tallyBox->addItem(tallyWord + QStringLiteral(": ") +
+					    QString::fromUtf8(obs_module_text(tallyTexts[i])),
+				    QString::fromLatin1(tallyModes[i]));
+	for (QComboBox *box : {m_sourceBox, m_tallyBox}) {
+		box->setStyleSheet(ui->CameraComboBox->styleSheet());
+		box->setMinimumSize(110, 25);
+		box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+	}
+	m_sourceBox->setToolTip(sourceWord);
+	m_sourceBox->setAccessibleName(sourceWord);
+	m_tallyBox->setToolTip(tallyWord);
+	m_tallyBox->setAccessibleName(tallyWord);
+	ui->GridLayout->addWidget(m_sourceBox, 1, 0);
+	ui->GridLayout->addWidget(m_tallyBox, 1, 1);
+}
+
+void DiscoveryDialog::showSlotSource(const QJsonObject &settings, const QString &slotWord)
+{
+	const QString source = settings.value(slotWord + "Source").toString();
+	int index = source.isEmpty() ? 0 : m_sourceBox->findData(source);
+	// A source OBS does not have (now) stays chosen: it counts again once OBS has one of that name.
+	if (index < 0) {
+		m_sourceBox->addItem(source, source);
+		index = m_sourceBox->count() - 1;
+	}
+	m_sourceBox->setCurrentIndex(index);
+	m_tallyBox->setCurrentIndex(qMax(0, m_tallyBox->findData(settings.value(slotWord + "Tally").toString())));
+}
+
 void DiscoveryDialog::showAssignment()
 {
 	const PanelSettings &settings = PanelSettings::instance();
 	const int slot = ui->CameraComboBox->currentIndex() + 1;
 	ui->IPEidt->setText(settings.slotAddress(slot));
 	ui->NameEdit->setText(settings.hasSlotName(slot) ? settings.slotName(slot) : ui->CameraComboBox->currentText());
+	const QString slotWord = slotKey(ui->CameraComboBox->currentIndex());
+	showSlotSource(QJsonObject{{slotWord + "Source", settings.value(slotWord + "Source")},
+				   {slotWord + "Tally", settings.value(slotWord + "Tally")}},
+		       slotWord);
 }
 
 void DiscoveryDialog::on_ApplyButton_released()
@@ -79,9 +152,16 @@ void DiscoveryDialog::on_ApplyButton_released()
 		return;
 	}
 
-	// Both keys in one write; a failure is logged and told through the settings' writeFailed. The panel takes the
-	// new address even when it could not be stored.
-	PanelSettings::instance().setSlot(ui->CameraComboBox->currentIndex() + 1, ip, name);
+	const QString slotWord = slotKey(ui->CameraComboBox->currentIndex());
+	// One write for the slot's keys; a failure is logged and told through the settings' writeFailed. The panel
+	// takes the new address even when it could not be stored. No source, or tally off, removes its key.
+	const QString source = m_sourceBox->currentData().toString();
+	const QString tally = m_tallyBox->currentData().toString();
+	PanelSettings::instance().setValues(QJsonObject{
+		{slotWord + "IP", ip},
+		{slotWord + "NickName", name},
+		{slotWord + "Source", source.isEmpty() ? QJsonValue() : QJsonValue(source)},
+		{slotWord + "Tally", tally == QLatin1String(tallyModes[0]) ? QJsonValue() : QJsonValue(tally)}});
 	emit ipAssigned(ui->CameraComboBox->currentIndex(), ip, name);
 }
 

@@ -4,12 +4,14 @@
 
 #include <QDialog>
 #include <QHostAddress>
+#include <QJsonObject>
 #include <QString>
 
 #include <memory>
 #include <vector>
 
 class CameraWorker;
+class QComboBox;
 
 namespace Ui {
 class DiscoveryDialog;
@@ -17,6 +19,7 @@ class DiscoveryDialog;
 
 // Binds one of the eight camera slots to an IPv4 address and a nickname, stored in the settings file. Search
 // lists the cameras that WS-Discovery finds and model identification recognises; a row click copies the address.
+// The slot may also name the OBS video source that shows its camera, and its tally lamps.
 // The search runs on a thread of its own; the rows appear when it ends, and Search waits until then.
 class DiscoveryDialog : public QDialog {
 	Q_OBJECT
@@ -47,8 +50,12 @@ public slots:
 private:
 	void showAssignment();
 	void showSearchResult(const std::vector<CameraModelMap> &cameras);
+	void addSlotSourceChoices();
+	void showSlotSource(const QJsonObject &settings, const QString &slotWord);
 
 	std::unique_ptr<Ui::DiscoveryDialog> ui;
 	SearchTarget m_target;
 	CameraWorker *m_search = nullptr;
+	QComboBox *m_sourceBox = nullptr;
+	QComboBox *m_tallyBox = nullptr;
 };

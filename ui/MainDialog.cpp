@@ -96,6 +96,11 @@ void MainDialog::ensureBuilt()
 	connect(slotButtons, &QButtonGroup::idClicked, this, &MainDialog::slotClicked);
 	connect(rig, &CameraRig::selectionChanged, this, &MainDialog::selectionChanged);
 	connect(rig, &CameraRig::sessionStateChanged, this, &MainDialog::sessionStateChanged);
+	connect(rig, &CameraRig::onAirChanged, this, &MainDialog::markSlot);
+	connect(rig, &CameraRig::operationRefused, this, [this](int slot) {
+		if (slot == rig->selectedSlot())
+			ui->ConnectionLabel->setText(localeText("CameraLockedOnProgram"));
+	});
 	connect(&PanelSettings::instance(), &PanelSettings::slotsChanged, this, &MainDialog::loadSlotLabels);
 	connect(&PanelSettings::instance(), &PanelSettings::writeFailed, this,
 		[this](const QString &text) { ui->ConnectionLabel->setText(text); });
@@ -162,7 +167,7 @@ void MainDialog::loadSlotLabels()
 
 void MainDialog::markSlot(int slot)
 {
-	showSlotState(slotButtons->button(slot), rig->session(slot)->state());
+	showSlotState(slotButtons->button(slot), rig->session(slot)->state(), rig->onAir(slot));
 }
 
 // A click selects the slot's session: a connected camera's controls enable at once; a camera still connecting

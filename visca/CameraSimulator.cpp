@@ -501,6 +501,13 @@ void CameraSimulator::applyCommand(const QByteArray &v)
 			s.sharpness = value;
 	} else if (v == bytes({0x81, 0x01, 0x00, 0x01, 0xFF})) {
 		s.interfaceClearCount++;
+	} else if ((startsWith(v, {0x81, 0x01, 0x7E, 0x01, 0x0A, 0x00}) ||
+		    startsWith(v, {0x81, 0x01, 0x7E, 0x04, 0x1A, 0x00})) &&
+		   n == 8 && (at(v, 6) == 0x02 || at(v, 6) == 0x03)) {
+		const bool red = at(v, 3) == 0x01;
+		const bool on = at(v, 6) == 0x02;
+		(red ? s.redLamp : s.greenLamp) = on;
+		logLine(std::string("lamp ") + (red ? "red " : "green ") + (on ? "on" : "off"));
 	}
 }
 
@@ -587,6 +594,12 @@ bool CameraSimulator::sendToLastPeer(const QByteArray &datagram)
 
 void CameraSimulator::log(const char *direction, const QByteArray &datagram)
 {
+	if (m_log)
+		logLine(std::string(direction) + " " + datagram.toHex(' ').toStdString());
+}
+
+void CameraSimulator::logLine(const std::string &text)
+{
 	if (!m_log)
 		return;
 	using namespace std::chrono;
@@ -598,7 +611,7 @@ void CameraSimulator::log(const char *direction, const QByteArray &datagram)
 	char stamp[32];
 	std::strftime(stamp, sizeof(stamp), "%H:%M:%S", &local);
 	std::lock_guard<std::mutex> lock(m_stopMutex);
-	std::fprintf(m_log, "%s.%03d %s %s\n", stamp, millis, direction, datagram.toHex(' ').constData());
+	std::fprintf(m_log, "%s.%03d %s\n", stamp, millis, text.c_str());
 	std::fflush(m_log);
 }
 

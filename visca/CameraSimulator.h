@@ -24,6 +24,8 @@
 //   - every inquiry of the link with 90 50 ... FF holding its current state at the positions the link
 //     decodes, so a set followed by a get gives the value back (within what each getter decodes);
 //   - anything else with 90 60 02 FF.
+// The tally lamps (81 01 7E 01 0A 00 0p FF red, 81 01 7E 04 1A 00 0p FF green; p 2 on, 3 off) are kept in the state
+// and each change is written to the log as a "lamp" line.
 // Every reply carries the header 01 11 00 LL and echoes the request's four sequence bytes.
 //
 // Identification inquiries, answered as the model's family does:
@@ -103,6 +105,8 @@ public:
 		int recalledPreset = 0;
 		int storedPreset = 0;
 		int speedCompensation = 0;
+		bool redLamp = false;
+		bool greenLamp = false;
 		int downLeftPan = 65535;
 		int downLeftTilt = 65535;
 		int upRightPan = 0;
@@ -173,6 +177,7 @@ private:
 	void sendDue(); // scheduled replies whose time has come
 	int msUntilNextDue() const;
 	void log(const char *direction, const QByteArray &datagram);
+	void logLine(const std::string &text);
 
 	Options m_options;
 	struct Scheduled {

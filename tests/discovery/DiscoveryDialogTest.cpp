@@ -112,6 +112,46 @@ INSTANTIATE_TEST_SUITE_P(Addresses, ApplyInput,
 					 ApplyCase{"EmptyName", "192.168.1.10", "", false}),
 			 [](const testing::TestParamInfo<ApplyCase> &info) { return std::string(info.param.label); });
 
+// A slot's source and tally are shown from the file, kept when OBS has no source of that name, and stored with
+// Apply; "(none)" and "off" take their keys out.
+TEST_F(DiscoveryDialogTest, SlotSourceAndTallyAreShownAndStored)
+{
+	const QJsonObject before{{"Camera2IP", "127.0.0.2"},
+				 {"Camera2NickName", "Two"},
+				 {"Camera2Source", "Cam X"},
+				 {"Camera2Tally", "red"}};
+	ASSERT_TRUE(Utils::writeJsonFile(before, Utils::settingsDirectory()));
+	auto *source = dialog->findChild<QComboBox *>("SourceComboBox");
+	auto *tally = dialog->findChild<QComboBox *>("TallyComboBox");
+	ASSERT_TRUE(source && tally);
+	slotBox->setCurrentIndex(1);
+	EXPECT_EQ(source->currentData().toString(), "Cam X");
+	EXPECT_EQ(tally->currentData().toString(), "red");
+
+	struct Row {
+		int sourceIndex; // -1: as shown
+		const char *tally;
+		QJsonObject stored;
+	};
+	const Row rows[] = {
+		{-1, "redGreen",
+		 QJsonObject{{"Camera2IP", "127.0.0.2"},
+			     {"Camera2NickName", "Two"},
+			     {"Camera2Source", "Cam X"},
+			     {"Camera2Tally", "redGreen"}}},
+		{0, "off", QJsonObject{{"Camera2IP", "127.0.0.2"}, {"Camera2NickName", "Two"}}},
+	};
+	for (const Row &row : rows) {
+		if (row.sourceIndex >= 0)
+			source->setCurrentIndex(row.sourceIndex);
+		tally->setCurrentIndex(tally->findData(QString::fromLatin1(row.tally)));
+		EXPECT_TRUE(apply("127.0.0.2", "Two").isEmpty());
+		QJsonObject settings;
+		Utils::readJsonFile(settings, Utils::settingsDirectory());
+		EXPECT_EQ(settings, row.stored) << row.tally;
+	}
+}
+
 TEST_F(DiscoveryDialogTest, ClickingARowCopiesItsAddressOnly)
 {
 	auto *table = dialog->findChild<QTableWidget *>("IPTableWidget");

@@ -15,7 +15,7 @@ if [ "$actual" != "$expected" ] || [ -n "$others" ]; then
 fi
 everywhere="obs_frontend_add_event_callback obs_frontend_add_tools_menu_qaction obs_frontend_get_current_profile_path
 obs_frontend_get_main_window obs_frontend_pop_ui_translation obs_frontend_push_ui_translation
-obs_frontend_remove_event_callback"
+obs_frontend_remove_event_callback obs_frontend_preview_program_mode_active obs_frontend_get_current_preview_scene"
 linked=$(nm -D --undefined-only "$1" | awk '{print $2}' | sed 's/@.*//' | grep '^obs_frontend_' || true)
 extra=$(grep -vxF -f <(tr ' ' '\n' <<<"$everywhere") <<<"$linked" || true)
 if [ -n "$extra" ]; then

@@ -85,6 +85,7 @@ void PanelMenus::buildSettingsMenu()
 	limitAction = new QAction(tr("PanTiltLimit"), panel);
 	QAction *renameAction = new QAction(tr("PresetRename"), panel);
 	bridgeNetworkAction = new QAction(tr("BridgeOpenToNetwork"), panel);
+	lockAction = new QAction(tr("LockCamerasOnProgram"), panel);
 	QAction *closeAction = new QAction(tr("Close"), panel);
 
 	const PanelSettings &settings = PanelSettings::instance();
@@ -92,10 +93,12 @@ void PanelMenus::buildSettingsMenu()
 	showChecked(hotKeyAction, settings.hotKeysEnabled());
 	bridgeNetworkAction->setCheckable(true);
 	showChecked(bridgeNetworkAction, settings.bridgeOpenToNetwork());
+	lockAction->setCheckable(true);
+	showChecked(lockAction, settings.value(QLatin1String(CameraRig::lockOnProgramKey)).toBool(false));
 
 	QMenu *menu = makeMenu(ui->SettingsButton);
 	for (QAction *action :
-	     {assignAction, hotKeyAction, limitAction, renameAction, bridgeNetworkAction, closeAction})
+	     {assignAction, hotKeyAction, limitAction, renameAction, bridgeNetworkAction, lockAction, closeAction})
 		menu->addAction(action);
 	ui->SettingsButton->setMenu(menu);
 
@@ -104,6 +107,7 @@ void PanelMenus::buildSettingsMenu()
 	connect(limitAction, &QAction::triggered, this, &PanelMenus::openLimitDialog);
 	connect(renameAction, &QAction::triggered, this, &PanelMenus::openRenameDialog);
 	connect(bridgeNetworkAction, &QAction::triggered, this, &PanelMenus::toggleBridgeNetwork);
+	connect(lockAction, &QAction::triggered, this, &PanelMenus::toggleLockOnProgram);
 	connect(closeAction, &QAction::triggered, panel, &QWidget::close);
 }
 
@@ -136,6 +140,14 @@ void PanelMenus::toggleHotKeys(bool on)
 	showChecked(hotKeyAction, settings.hotKeysEnabled());
 	if (settings.hotKeysEnabled() && on)
 		Utils::showWarningBox(QString::fromUtf8(obs_module_text("NeedToSetHotKeysInOBS")), panel);
+}
+
+// The rig follows the key: cameras on program lock or unlock at once.
+void PanelMenus::toggleLockOnProgram(bool on)
+{
+	PanelSettings &settings = PanelSettings::instance();
+	settings.setValue(QLatin1String(CameraRig::lockOnProgramKey), on);
+	showChecked(lockAction, settings.value(QLatin1String(CameraRig::lockOnProgramKey)).toBool(false));
 }
 
 // Takes effect at once: the bridge restarts on the new addresses while OBS runs on.

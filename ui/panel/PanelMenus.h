@@ -40,6 +40,7 @@ private:
 	void buildHelpMenu();
 	void toggleHotKeys(bool on);
 	void toggleBridgeNetwork(bool open);
+	void toggleLockOnProgram(bool on);
 	void openDiscoveryDialog();
 	void openLimitDialog();
 	void openRenameDialog();
@@ -54,6 +55,7 @@ private:
 	QAction *hotKeyAction = nullptr;
 	QAction *limitAction = nullptr;
 	QAction *bridgeNetworkAction = nullptr;
+	QAction *lockAction = nullptr;
 	QPointer<DiscoveryDialog> discoveryDialog;
 	QPointer<PanTiltLimitSettingDialog> limitDialog;
 	QPointer<PresetRenameDialog> renameDialog;

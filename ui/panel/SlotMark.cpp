@@ -31,19 +31,25 @@ Look lookOf(CameraSession::State state)
 	return {"CameraStateNoAddress", QColor(0x9A, 0x9A, 0x9A)};
 }
 
-// A dot in the button's top right corner, over the button rather than in its layout, so that the slot's name
-// keeps all of its width.
-class Dot : public QWidget {
+// Marks in the button's top right corner, over the button rather than in its layout, so that the slot's name
+// keeps all of its width: the state's dot, and left of it a square while the camera is on program or preview.
+class Marks : public QWidget {
 public:
-	explicit Dot(QAbstractButton *button) : QWidget(button)
+	explicit Marks(QAbstractButton *button) : QWidget(button)
 	{
 		setObjectName("SlotStateMark");
 		setAttribute(Qt::WA_TransparentForMouseEvents);
-		resize(markSize, markSize);
-		place();
 		button->installEventFilter(this);
 	}
-	QColor colour;
+	void show(const QColor &dot, const QColor &air)
+	{
+		state = dot;
+		onAir = air;
+		resize(air.isValid() ? 2 * markSize + 3 : markSize, markSize);
+		place();
+		update();
+		QWidget::show();
+	}
 
 protected:
 	void paintEvent(QPaintEvent *) override
@@ -51,8 +57,12 @@ protected:
 		QPainter painter(this);
 		painter.setRenderHint(QPainter::Antialiasing);
 		painter.setPen(QPen(QColor(0x30, 0x30, 0x30), 1));
-		painter.setBrush(colour);
-		painter.drawEllipse(QRectF(0.5, 0.5, markSize - 1, markSize - 1));
+		painter.setBrush(state);
+		painter.drawEllipse(QRectF(width() - markSize + 0.5, 0.5, markSize - 1, markSize - 1));
+		if (onAir.isValid()) {
+			painter.setBrush(onAir);
+			painter.drawRoundedRect(QRectF(0.5, 0.5, markSize - 1, markSize - 1), 1.5, 1.5);
+		}
 	}
 	bool eventFilter(QObject *watched, QEvent *event) override
 	{
@@ -62,22 +72,29 @@ protected:
 	}
 
 private:
-	void place() { move(parentWidget()->width() - markSize - 3, 3); }
+	void place() { move(parentWidget()->width() - width() - 3, 3); }
+
+	QColor state;
+	QColor onAir;
 };
 
 } // namespace
 
-void showSlotState(QAbstractButton *button, CameraSession::State state)
+void showSlotState(QAbstractButton *button, CameraSession::State state, CameraRig::OnAir air)
 {
-	auto *dot = static_cast<Dot *>(button->findChild<QWidget *>("SlotStateMark", Qt::FindDirectChildrenOnly));
-	if (dot == nullptr) {
-		dot = new Dot(button);
-		dot->show();
-	}
+	auto *marks = static_cast<Marks *>(button->findChild<QWidget *>("SlotStateMark", Qt::FindDirectChildrenOnly));
+	if (marks == nullptr)
+		marks = new Marks(button);
 	const Look look = lookOf(state);
-	dot->colour = look.colour;
-	dot->update();
-	const QString words = QString::fromUtf8(obs_module_text(look.textKey));
+	const QColor airColour = air == CameraRig::OnAir::Program   ? QColor(0xFF, 0x1E, 0x1E)
+				 : air == CameraRig::OnAir::Preview ? QColor(0x1E, 0xC8, 0x3C)
+								    : QColor();
+	marks->show(look.colour, airColour);
+	QString words = QString::fromUtf8(obs_module_text(look.textKey));
+	if (air != CameraRig::OnAir::No)
+		words += QStringLiteral(", ") +
+			 QString::fromUtf8(obs_module_text(air == CameraRig::OnAir::Program ? "CameraOnProgram"
+											    : "CameraOnPreview"));
 	button->setToolTip(words);
 	button->setAccessibleDescription(words);
 }
