@@ -1,6 +1,7 @@
 #include "control/CameraSession.h"
 
 #include "control/RawVisca.h"
+#include "control/SessionOperations.h"
 
 #include "models/ModelIdentifier.h"
 #include "models/ViscaModuleFactory.h"
@@ -26,123 +27,6 @@ constexpr int tallyMergeKind = 100;
 // Motion channels of the worker.
 enum Channel { PanTilt = 1, Zoom, Focus };
 
-// Merge kinds: a waiting setting of the same kind gives way to the newest (0: never merged).
-int mergeKind(CameraSession::Setting setting)
-{
-	using S = CameraSession::Setting;
-	switch (setting) {
-	case S::ExposureMode:
-	case S::WhiteBalanceMode:
-	case S::ImageMode:
-	case S::SpeedCompensation:
-		return CameraWorker::neverMerged;
-	default:
-		return 1 + static_cast<int>(setting);
-	}
-}
-
-bool apply(viscaIpModule &link, CameraSession::Setting setting, int v)
-{
-	using S = CameraSession::Setting;
-	switch (setting) {
-	case S::ZoomPosition:
-		return link.setZoomPosition(v);
-	case S::FocusPosition:
-		return link.setFocusPosition(v);
-	case S::AutoFocus:
-		return link.setAutoFocus(v != 0);
-	case S::PresetSpeed:
-		return link.setPresetSpeed(v);
-	case S::MirrorFlip:
-		return link.setMirrorFlip(v);
-	case S::ExposureMode:
-		return link.setExposureMode(v);
-	case S::Shutter:
-		return link.setShutter(v);
-	case S::Iris:
-		return link.setIris(v);
-	case S::Gain:
-		return link.setGain(v);
-	case S::WhiteBalanceMode:
-		return link.setWhiteBalanceMode(v);
-	case S::RedGain:
-		return link.setRedGain(v);
-	case S::BlueGain:
-		return link.setBlueGain(v);
-	case S::Sharpness:
-		return link.setSharpness(v);
-	case S::Hue:
-		return link.setHue(v);
-	case S::Saturation:
-		return link.setSaturation(v);
-	case S::Gamma:
-		return link.setGamma(v);
-	case S::ImageMode:
-		return link.setImageMode(v);
-	case S::SpeedCompensation:
-		return link.setSpeedCompensation(v);
-	}
-	return false;
-}
-
-int inquire(viscaIpModule &link, CameraSession::Value value)
-{
-	using V = CameraSession::Value;
-	switch (value) {
-	case V::ZoomPosition:
-		return link.getZoomPosition();
-	case V::FocusPosition:
-		return link.getFocusPosition();
-	case V::AutoFocus:
-		return link.isAutoFocus() ? 1 : 0;
-	case V::ExposureMode:
-		return link.getExposureMode();
-	case V::Shutter:
-		return link.getShutter();
-	case V::Iris:
-		return link.getIris();
-	case V::Gain:
-		return link.getGain();
-	case V::WhiteBalanceMode:
-		return link.getWhiteBalanceMode();
-	case V::RedGain:
-		return link.getRedGain();
-	case V::BlueGain:
-		return link.getBlueGain();
-	case V::Sharpness:
-		return link.getSharpness() & 0xFF;
-	case V::Hue:
-		return link.getHue() & 0xFF;
-	case V::Saturation:
-		return link.getSaturation() & 0xFF;
-	case V::Gamma:
-		return link.getGamma();
-	case V::ImageMode:
-		return link.getImageMode();
-	case V::MirrorFlip:
-		return link.getMirrorFlip();
-	}
-	return 0;
-}
-
-void setLinkSpeed(viscaIpModule &link, int index, int value)
-{
-	switch (index) {
-	case 0:
-		link.setPanSpeed(value);
-		break;
-	case 1:
-		link.setTiltSpeed(value);
-		break;
-	case 2:
-		link.setZoomSpeed(value);
-		break;
-	default:
-		link.setFocusSpeed(value);
-		break;
-	}
-}
-
 CameraSession::Outcome outcomeOf(CameraWorker::Outcome outcome)
 {
 	switch (outcome) {
@@ -162,6 +46,8 @@ struct ReadResult {
 };
 
 } // namespace
+
+using namespace SessionOperations;
 
 CameraSession::CameraSession(int slot, QObject *parent) : QObject(parent), m_slot(slot)
 {
@@ -358,12 +244,23 @@ bool CameraSession::command(int kind, std::function<bool(viscaIpModule &)> opera
 	return true;
 }
 
-bool CameraSession::motion(int channel, bool stop, std::function<bool(viscaIpModule &)> operation, Done done)
+// Motions are paced like every operator command, but for a stop whose position inquiry follows at once.
+bool CameraSession::motion(int channel, bool stop, std::function<bool(viscaIpModule &)> operation, Done done,
+			   bool paced)
 {
 	if (m_state != State::Connected || m_worker == nullptr)
 		return false;
 	m_worker->postMotion(
-		channel, stop, [operation](Link &link) { return link ? operation(*link) : false; }, this,
+		channel, stop,
+		[operation, paced](Link &link) {
+			if (!link)
+				return false;
+			const bool ok = operation(*link);
+			if (paced)
+				CameraWorker::sleepFor(commandPauseMs);
+			return ok;
+		},
+		this,
 		done ? [done](CameraWorker::Outcome outcome) { done(outcomeOf(outcome)); } : CameraWorker::Finished());
 	return true;
 }
@@ -387,25 +284,13 @@ bool CameraSession::move(Direction direction, Done done)
 				       &viscaIpModule::moveDownLeft, &viscaIpModule::moveDownRight};
 	const Drive drive = drives[static_cast<int>(direction)];
 	return motion(
-		PanTilt, false,
-		[drive](viscaIpModule &link) {
-			const bool ok = (link.*drive)();
-			CameraWorker::sleepFor(commandPauseMs);
-			return ok;
-		},
-		done);
+		PanTilt, false, [drive](viscaIpModule &link) { return (link.*drive)(); }, done);
 }
 
 bool CameraSession::stopMove(Done done)
 {
 	return motion(
-		PanTilt, true,
-		[](viscaIpModule &link) {
-			const bool ok = link.panTiltStop();
-			CameraWorker::sleepFor(commandPauseMs);
-			return ok;
-		},
-		done);
+		PanTilt, true, [](viscaIpModule &link) { return link.panTiltStop(); }, done);
 }
 
 bool CameraSession::home(Done done)
@@ -421,13 +306,7 @@ bool CameraSession::zoom(bool in, Done done)
 	if (refuseLocked())
 		return false;
 	return motion(
-		Zoom, false,
-		[in](viscaIpModule &link) {
-			const bool ok = in ? link.zoomTele() : link.zoomWide();
-			CameraWorker::sleepFor(commandPauseMs);
-			return ok;
-		},
-		done);
+		Zoom, false, [in](viscaIpModule &link) { return in ? link.zoomTele() : link.zoomWide(); }, done);
 }
 
 bool CameraSession::focus(bool near, Done done)
@@ -435,68 +314,44 @@ bool CameraSession::focus(bool near, Done done)
 	if (refuseLocked())
 		return false;
 	return motion(
-		Focus, false,
-		[near](viscaIpModule &link) {
-			const bool ok = near ? link.focusNear() : link.focusFar();
-			CameraWorker::sleepFor(commandPauseMs);
-			return ok;
-		},
-		done);
+		Focus, false, [near](viscaIpModule &link) { return near ? link.focusNear() : link.focusFar(); }, done);
 }
 
-// With a reader, the stop and the position inquiry go out together; without one, the stop is paced as any command.
 bool CameraSession::stopZoom(Answer position, Done done)
 {
-	const bool readBack = static_cast<bool>(position);
-	auto result = std::make_shared<ReadResult>();
-	return motion(
-		Zoom, true,
-		[result, readBack](viscaIpModule &link) {
-			const bool ok = link.zoomStop();
-			if (readBack) {
-				result->value = link.getZoomPosition();
-				result->answered = link.lastInquiryAnswered();
-			} else {
-				CameraWorker::sleepFor(commandPauseMs);
-			}
-			return ok;
-		},
-		[this, result, position, done](Outcome outcome) {
-			if (result->answered) {
-				emit valueRead(Value::ZoomPosition, result->value);
-				if (position)
-					position(true, result->value);
-			}
-			if (done)
-				done(outcome);
-		});
+	return stopLens(true, position, done);
 }
 
 bool CameraSession::stopFocus(Answer position, Done done)
 {
+	return stopLens(false, position, done);
+}
+
+// With a reader, the stop and the position inquiry go out together; without one, the stop is paced as any command.
+bool CameraSession::stopLens(bool zoom, Answer position, Done done)
+{
 	const bool readBack = static_cast<bool>(position);
+	const Value value = zoom ? Value::ZoomPosition : Value::FocusPosition;
 	auto result = std::make_shared<ReadResult>();
 	return motion(
-		Focus, true,
-		[result, readBack](viscaIpModule &link) {
-			const bool ok = link.focusStop();
+		zoom ? Zoom : Focus, true,
+		[result, readBack, zoom, value](viscaIpModule &link) {
+			const bool ok = zoom ? link.zoomStop() : link.focusStop();
 			if (readBack) {
-				result->value = link.getFocusPosition();
+				result->value = inquire(link, value);
 				result->answered = link.lastInquiryAnswered();
-			} else {
-				CameraWorker::sleepFor(commandPauseMs);
 			}
 			return ok;
 		},
-		[this, result, position, done](Outcome outcome) {
+		[this, result, position, done, value](Outcome outcome) {
 			if (result->answered) {
-				emit valueRead(Value::FocusPosition, result->value);
-				if (position)
-					position(true, result->value);
+				emit valueRead(value, result->value);
+				position(true, result->value);
 			}
 			if (done)
 				done(outcome);
-		});
+		},
+		!readBack);
 }
 
 bool CameraSession::set(Setting setting, int value, Done done)

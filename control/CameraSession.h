@@ -154,7 +154,9 @@ private:
 	void checkLink();
 	void retireWorker();
 	bool command(int kind, std::function<bool(class viscaIpModule &)> operation, Done done);
-	bool motion(int channel, bool stop, std::function<bool(class viscaIpModule &)> operation, Done done);
+	bool motion(int channel, bool stop, std::function<bool(class viscaIpModule &)> operation, Done done,
+		    bool paced = true);
+	bool stopLens(bool zoom, Answer position, Done done);
 	// True (and refused() emitted) when the lock turns the operation away.
 	bool refuseLocked();
 

@@ -48,10 +48,10 @@ std::function<void()> CameraWorker::reporter(QObject *context, Finished done, Ou
 	};
 }
 
-void CameraWorker::postCommand(int kind, std::function<bool(Link &)> operation, QObject *context, Finished done)
+// A task that reports its outcome: completed or failed when it ran, dropped when it never did.
+CameraWorker::Task CameraWorker::reportedTask(std::function<bool(Link &)> operation, QObject *context, Finished done)
 {
 	Task task;
-	task.kind = kind;
 	auto failed = reporter(context, done, Outcome::Failed);
 	auto completed = reporter(context, done, Outcome::Completed);
 	task.run = [operation, failed, completed](Link &link) {
@@ -62,25 +62,22 @@ void CameraWorker::postCommand(int kind, std::function<bool(Link &)> operation, 
 		return ok;
 	};
 	task.dropped = reporter(context, done, Outcome::Dropped);
+	return task;
+}
+
+void CameraWorker::postCommand(int kind, std::function<bool(Link &)> operation, QObject *context, Finished done)
+{
+	Task task = reportedTask(std::move(operation), context, std::move(done));
+	task.kind = kind;
 	enqueue(std::move(task));
 }
 
 void CameraWorker::postMotion(int channel, bool stop, std::function<bool(Link &)> operation, QObject *context,
 			      Finished done)
 {
-	Task task;
+	Task task = reportedTask(std::move(operation), context, std::move(done));
 	task.channel = channel;
 	task.stop = stop;
-	auto failed = reporter(context, done, Outcome::Failed);
-	auto completed = reporter(context, done, Outcome::Completed);
-	task.run = [operation, failed, completed](Link &link) {
-		const bool ok = operation(link);
-		const auto &report = ok ? completed : failed;
-		if (report)
-			report();
-		return ok;
-	};
-	task.dropped = reporter(context, done, Outcome::Dropped);
 	enqueueMotion(std::move(task));
 }
 

@@ -83,6 +83,7 @@ private:
 		std::function<bool(Link &)> run;
 		std::function<void()> dropped; // called under the lock; only queues a delivery
 	};
+	Task reportedTask(std::function<bool(Link &)> operation, QObject *context, Finished done);
 	void enqueue(Task task);
 	void enqueueMotion(Task task);
 	void drop(std::deque<Task>::iterator it);
