@@ -100,15 +100,21 @@ void DiscoveryDialog::addSlotSourceChoices()
 	m_sourceBox->addItem(QString::fromUtf8(obs_module_text("CameraSourceNone")), QString());
 	for (const QString &name : videoSourceNames())
 		m_sourceBox->addItem(name, name);
+	// The lamp's choices by themselves: the box's tool tip and accessible name say what they are for.
 	for (int i = 0; i < 3; ++i)
-		m_tallyBox->addItem(tallyWord + QStringLiteral(": ") +
-					    QString::fromUtf8(obs_module_text(tallyTexts[i])),
+		m_tallyBox->addItem(QString::fromUtf8(obs_module_text(tallyTexts[i])),
 				    QString::fromLatin1(tallyModes[i]));
 	for (QComboBox *box : {m_sourceBox, m_tallyBox}) {
 		box->setStyleSheet(ui->CameraComboBox->styleSheet());
 		box->setMinimumSize(110, 25);
-		box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 	}
+	m_sourceBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+	// Wide enough for its longest choice in the operator's language, beside the drop-down arrow.
+	m_tallyBox->ensurePolished();
+	int widest = 0;
+	for (int i = 0; i < m_tallyBox->count(); ++i)
+		widest = qMax(widest, m_tallyBox->fontMetrics().horizontalAdvance(m_tallyBox->itemText(i)));
+	m_tallyBox->setMinimumWidth(qMax(110, widest + 40));
 	m_sourceBox->setToolTip(sourceWord);
 	m_sourceBox->setAccessibleName(sourceWord);
 	m_tallyBox->setToolTip(tallyWord);

@@ -121,6 +121,7 @@ TEST_F(DiscoveryDialogTest, SlotSourceAndTallyAreShownAndStored)
 				 {"Camera2Source", "Cam X"},
 				 {"Camera2Tally", "red"}};
 	ASSERT_TRUE(Utils::writeJsonFile(before, Utils::settingsDirectory()));
+	PanelSettings::instance().reload();
 	auto *source = dialog->findChild<QComboBox *>("SourceComboBox");
 	auto *tally = dialog->findChild<QComboBox *>("TallyComboBox");
 	ASSERT_TRUE(source && tally);
