@@ -3,11 +3,13 @@
 
 #include "ui/AboutDialog.h"
 #include "ui/DiscoveryDialog.h"
+#include "ui/GamepadDialog.h"
 #include "ui/PanTiltLimitSettingDialog.h"
 #include "ui/PresetRenameDialog.h"
 
 #include "bridge/ViscaTransfer.h"
 #include "control/CameraRig.h"
+#include "gamepad/GamepadController.h"
 #include "models/ModelFamily.h"
 #include "plugin/ModuleText.h"
 #include "settings/PanelSettings.h"
@@ -63,6 +65,7 @@ PanelMenus::~PanelMenus()
 	delete discoveryDialog.data();
 	delete limitDialog.data();
 	delete renameDialog.data();
+	delete gamepadDialog.data();
 	delete aboutDialog.data();
 }
 
@@ -84,6 +87,7 @@ void PanelMenus::buildSettingsMenu()
 	hotKeyAction = new QAction(tr("UseHotHeys"), panel);
 	limitAction = new QAction(tr("PanTiltLimit"), panel);
 	QAction *renameAction = new QAction(tr("PresetRename"), panel);
+	QAction *gamepadAction = new QAction(tr("Gamepad"), panel);
 	bridgeNetworkAction = new QAction(tr("BridgeOpenToNetwork"), panel);
 	QAction *closeAction = new QAction(tr("Close"), panel);
 
@@ -95,7 +99,7 @@ void PanelMenus::buildSettingsMenu()
 
 	QMenu *menu = makeMenu(ui->SettingsButton);
 	for (QAction *action :
-	     {assignAction, hotKeyAction, limitAction, renameAction, bridgeNetworkAction, closeAction})
+	     {assignAction, hotKeyAction, limitAction, renameAction, gamepadAction, bridgeNetworkAction, closeAction})
 		menu->addAction(action);
 	ui->SettingsButton->setMenu(menu);
 
@@ -103,6 +107,7 @@ void PanelMenus::buildSettingsMenu()
 	connect(hotKeyAction, &QAction::triggered, this, &PanelMenus::toggleHotKeys);
 	connect(limitAction, &QAction::triggered, this, &PanelMenus::openLimitDialog);
 	connect(renameAction, &QAction::triggered, this, &PanelMenus::openRenameDialog);
+	connect(gamepadAction, &QAction::triggered, this, &PanelMenus::openGamepadDialog);
 	connect(bridgeNetworkAction, &QAction::triggered, this, &PanelMenus::toggleBridgeNetwork);
 	connect(closeAction, &QAction::triggered, panel, &QWidget::close);
 }
@@ -179,6 +184,15 @@ void PanelMenus::openRenameDialog()
 			[] { PanelSettings::instance().reload(); });
 	}
 	present(renameDialog);
+}
+
+void PanelMenus::openGamepadDialog()
+{
+	if (gamepadDialog.isNull()) {
+		gamepadDialog = new GamepadDialog(GamepadController::instance(), panel);
+		gamepadDialog->setAttribute(Qt::WA_DeleteOnClose);
+	}
+	present(gamepadDialog);
 }
 
 void PanelMenus::openAboutDialog()
