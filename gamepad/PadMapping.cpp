@@ -108,12 +108,12 @@ QJsonObject PadMapping::toJson() const
 	const PadMapping defaults;
 	QJsonObject json;
 	QJsonObject roles;
-	QJsonArray inverted;
+	QJsonArray flipped;
 	for (int axis = 0; axis < axisCount; ++axis) {
 		if (role(axis) != defaults.role(axis))
 			roles.insert(axisName(axis), roleName(role(axis)));
 		if (inverted(axis))
-			inverted.append(axisName(axis));
+			flipped.append(axisName(axis));
 	}
 	QJsonObject actions;
 	for (int button = 0; button < buttonCount; ++button) {
@@ -122,8 +122,8 @@ QJsonObject PadMapping::toJson() const
 	}
 	if (!roles.isEmpty())
 		json.insert(QStringLiteral("axes"), roles);
-	if (!inverted.isEmpty())
-		json.insert(QStringLiteral("inverted"), inverted);
+	if (!flipped.isEmpty())
+		json.insert(QStringLiteral("inverted"), flipped);
 	if (!actions.isEmpty())
 		json.insert(QStringLiteral("buttons"), actions);
 	if (m_slot != 0)
