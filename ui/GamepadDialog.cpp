@@ -33,6 +33,7 @@ GamepadDialog::GamepadDialog(GamepadController *controller, QWidget *parent) : Q
 	GamepadSettings store(PanelSettings::instance());
 
 	m_enabled = new QCheckBox(tr("GamepadEnabled"), this);
+	m_enabled->setObjectName(QStringLiteral("enabled"));
 	m_enabled->setChecked(store.enabled());
 	layout->addWidget(m_enabled);
 	connect(m_enabled, &QCheckBox::toggled, this,
@@ -40,9 +41,11 @@ GamepadDialog::GamepadDialog(GamepadController *controller, QWidget *parent) : Q
 
 	auto *response = new QFormLayout;
 	m_deadZone = new QSpinBox(this);
+	m_deadZone->setObjectName(QStringLiteral("deadZone"));
 	m_deadZone->setRange(0, 90);
 	m_deadZone->setSuffix(QStringLiteral(" %"));
 	m_curve = new QComboBox(this);
+	m_curve->setObjectName(QStringLiteral("curve"));
 	m_curve->addItem(tr("GamepadCurveLinear"));
 	m_curve->addItem(tr("GamepadCurveQuadratic"));
 	m_curve->addItem(tr("GamepadCurveCubic"));
@@ -56,6 +59,7 @@ GamepadDialog::GamepadDialog(GamepadController *controller, QWidget *parent) : Q
 	connect(m_curve, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &GamepadDialog::storeResponse);
 
 	m_pads = new QComboBox(this);
+	m_pads->setObjectName(QStringLiteral("pads"));
 	layout->addWidget(m_pads);
 	m_padPart = new QWidget(this);
 	auto *padLayout = new QVBoxLayout(m_padPart);
@@ -65,6 +69,7 @@ GamepadDialog::GamepadDialog(GamepadController *controller, QWidget *parent) : Q
 	padLayout->addWidget(m_sticks);
 	auto *slotForm = new QFormLayout;
 	m_slot = new QComboBox(m_padPart);
+	m_slot->setObjectName(QStringLiteral("slot"));
 	m_slot->addItem(tr("GamepadSelectedCamera"));
 	for (const char *key : {"Camera1", "Camera2", "Camera3", "Camera4", "Camera5", "Camera6", "Camera7", "Camera8"})
 		m_slot->addItem(tr(key));
@@ -74,6 +79,7 @@ GamepadDialog::GamepadDialog(GamepadController *controller, QWidget *parent) : Q
 	buildMapping(mapping);
 	padLayout->addLayout(mapping);
 	auto *defaults = new QPushButton(tr("GamepadDefaults"), m_padPart);
+	defaults->setObjectName(QStringLiteral("defaults"));
 	padLayout->addWidget(defaults, 0, Qt::AlignLeft);
 	layout->addWidget(m_padPart);
 	connect(m_slot, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &GamepadDialog::storeMapping);
@@ -109,8 +115,10 @@ void GamepadDialog::buildMapping(QGridLayout *grid)
 	grid->addWidget(new QLabel(tr("GamepadSticks"), m_padPart), 0, 0, 1, 3);
 	for (int axis = 0; axis < PadMapping::axisCount; ++axis) {
 		auto *role = new QComboBox(m_padPart);
+		role->setObjectName(QStringLiteral("role_") + PadMapping::axisName(axis));
 		role->addItems(roles);
 		auto *invert = new QCheckBox(tr("GamepadInvert"), m_padPart);
+		invert->setObjectName(QStringLiteral("invert_") + PadMapping::axisName(axis));
 		grid->addWidget(new QLabel(QString::fromUtf8(axisLegends[axis]), m_padPart), axis + 1, 0);
 		grid->addWidget(role, axis + 1, 1);
 		grid->addWidget(invert, axis + 1, 2);
@@ -122,6 +130,7 @@ void GamepadDialog::buildMapping(QGridLayout *grid)
 	grid->addWidget(new QLabel(tr("GamepadButtons"), m_padPart), 0, 3, 1, 2);
 	for (int button = 0; button < PadMapping::buttonCount; ++button) {
 		auto *action = new QComboBox(m_padPart);
+		action->setObjectName(QStringLiteral("action_") + PadMapping::buttonName(button));
 		action->addItems(actions);
 		const int row = button % 8 + 1;
 		const int column = 3 + 2 * (button / 8);
