@@ -11,12 +11,15 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <ctime>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -43,14 +46,22 @@ void spin(int milliseconds)
 		QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-// Percent of one core the process used over windows of the given length, the interface loop running.
+// The interface loop waiting for events, as OBS's does, for the given time.
+void idle(int milliseconds)
+{
+	QEventLoop loop;
+	QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+	loop.exec();
+}
+
+// Percent of one core the process used over windows of the given length, the interface loop idle.
 double idleCost(int windows, int windowMs)
 {
 	std::vector<double> shares;
-	spin(300); // the pad is found and read once
+	idle(300); // the pad is found and read once
 	for (int i = 0; i < windows; ++i) {
 		const double before = processSeconds();
-		spin(windowMs);
+		idle(windowMs);
 		shares.push_back((processSeconds() - before) * 100.0 * 1000.0 / windowMs);
 	}
 	return median(shares);
@@ -124,25 +135,36 @@ int main(int argc, char **argv)
 	SDL_Joystick *pad = attachPad();
 	const double idlePad = idleCost(5, windowMs);
 
-	// Latency: the interface loop runs here; another thread pushes the stick and waits for the datagram.
+	// Latency: the interface loop runs here; another thread pushes the stick and waits for the datagram. Pushes
+	// come at random phases of the reading period: 200 while the pad is in use, then some from a pad at rest.
 	std::vector<double> latencies;
+	std::vector<double> fromRest;
 	std::atomic<bool> done{false};
 	std::thread pusher([&] {
-		for (int i = 0; i < 200; ++i) {
+		std::mt19937 random(7);
+		for (int i = 0; i < 230; ++i) {
+			const bool rested = i >= 200;
 			camera.clear();
 			QElapsedTimer clock;
 			clock.start();
 			SDL_JoystickSetVirtualAxis(pad, PadMapping::LeftX, i % 2 ? 32767 : -32768);
 			if (camera.waitForDatagrams(1, 1000))
-				latencies.push_back(double(clock.nsecsElapsed()) / 1e6);
+				(rested ? fromRest : latencies).push_back(double(clock.nsecsElapsed()) / 1e6);
 			SDL_JoystickSetVirtualAxis(pad, PadMapping::LeftX, 0);
 			camera.waitForDatagrams(2, 1000);
-			std::this_thread::sleep_for(std::chrono::milliseconds(120));
+			const int gap = (i >= 199 ? SdlPadPoller::restAfter + 100 : 100) + int(random() % 40);
+			std::this_thread::sleep_for(std::chrono::milliseconds(gap));
 		}
 		done = true;
 	});
-	while (!done)
-		QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+	QEventLoop loop;
+	QTimer check;
+	QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+		if (done)
+			loop.quit();
+	});
+	check.start(20);
+	loop.exec();
 	pusher.join();
 
 	// Sweep: the stick moves every 5 ms, to and fro, never back inside the dead zone.
@@ -169,6 +191,8 @@ int main(int argc, char **argv)
 	std::printf("processor, one idle pad:          %.3f %% of one core\n", idlePad);
 	std::printf("stick to drive datagram:          %.2f ms median of %zu (max %.2f)\n", median(latencies),
 		    latencies.size(), latencies.empty() ? 0.0 : *std::max_element(latencies.begin(), latencies.end()));
+	std::printf("the same from a pad at rest:      %.2f ms median of %zu (max %.2f)\n", median(fromRest),
+		    fromRest.size(), fromRest.empty() ? 0.0 : *std::max_element(fromRest.begin(), fromRest.end()));
 	std::printf("drive datagrams while sweeping:   %.1f per second (median of 5 runs)\n", median(rates));
 	controller.shutdown();
 	poller.stop();

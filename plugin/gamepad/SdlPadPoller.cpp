@@ -4,6 +4,7 @@
 
 #include <QPointer>
 
+#include <chrono>
 #include <map>
 
 namespace {
@@ -99,6 +100,8 @@ void SdlPadPoller::run()
 		return;
 	}
 	std::map<SDL_JoystickID, OpenPad> pads;
+	auto lastChange = std::chrono::steady_clock::now();
+	int interval = idleInterval;
 	do {
 		SDL_Event event;
 		while (SDL_PollEvent(&event)) {
@@ -131,7 +134,6 @@ void SdlPadPoller::run()
 				deliver([id](SdlPadPoller *poller) { emit poller->detached(int(id)); });
 			}
 		}
-		SDL_GameControllerUpdate();
 		for (auto &entry : pads) {
 			OpenPad &pad = entry.second;
 			const PadInput input = read(pad.controller);
@@ -139,10 +141,13 @@ void SdlPadPoller::run()
 				continue;
 			pad.input = input;
 			pad.reported = true;
+			lastChange = std::chrono::steady_clock::now();
 			const int id = int(entry.first);
 			deliver([id, input](SdlPadPoller *poller) { emit poller->changed(id, input); });
 		}
-	} while (waitFor(pads.empty() ? idleInterval : pollInterval));
+		const bool inUse = std::chrono::steady_clock::now() - lastChange < std::chrono::milliseconds(restAfter);
+		interval = pads.empty() ? idleInterval : inUse ? pollInterval : restInterval;
+	} while (waitFor(interval));
 	for (auto &entry : pads)
 		SDL_GameControllerClose(entry.second.controller);
 	SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);

@@ -10,14 +10,17 @@
 #include <thread>
 
 // Reads game controllers through SDL2 on a thread of its own: only SDL's game-controller subsystem is started
-// (on that thread, with SDL's signal handlers left out of OBS); pads come and go while it runs. With pads
-// attached it reads them every pollInterval; without, it only looks for new ones every idleInterval. Readings
-// that changed are handed to the interface thread through the signals (queued).
+// (on that thread, with SDL's signal handlers left out of OBS); pads come and go while it runs. Pads in use are
+// read every pollInterval; pads left alone for restAfter every restInterval (each wake-up costs more than the
+// reading); with no pad it only looks for new ones every idleInterval. Readings that changed are handed to the
+// interface thread through the signals (queued).
 class SdlPadPoller : public QObject {
 	Q_OBJECT
 
 public:
 	static constexpr int pollInterval = 10;
+	static constexpr int restInterval = 20;
+	static constexpr int restAfter = 1000;
 	static constexpr int idleInterval = 250;
 	// Axis changes smaller than this (of 32767) are a resting stick's noise, not a move.
 	static constexpr int axisNoise = 64;

@@ -143,11 +143,14 @@ struct Bench {
 	{
 		EXPECT_TRUE(sdl) << "SDL's game-controller subsystem did not start: " << SDL_GetError();
 		EXPECT_TRUE(pad->ok()) << "no virtual pad: " << SDL_GetError();
-		return sdl && pad->ok() && waitFor([this] {
-			       return controller->padIds().size() == 1 &&
-				      rig->session(1)->state() == CameraSession::State::Connected &&
-				      rig->session(2)->state() == CameraSession::State::Connected;
-		       });
+		const auto connected = [this](int slot) {
+			return rig->session(slot)->state() == CameraSession::State::Connected;
+		};
+		const bool found = waitFor([this] { return controller->padIds().size() == 1; }, 8000);
+		const bool cameras = waitFor([&] { return connected(1) && connected(2); }, 8000);
+		EXPECT_TRUE(found) << "the poller did not report the pad";
+		EXPECT_TRUE(cameras) << "the simulated cameras did not connect";
+		return sdl && pad->ok() && found && cameras;
 	}
 	CameraSimulator &camera(int slot) { return *cameras[slot]; }
 	// Waits for a motion datagram equal to text at the camera.
