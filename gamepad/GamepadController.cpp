@@ -34,7 +34,8 @@ DriveShaper::Axis axisFor(const StickResponse &response, double deflection, int 
 } // namespace
 
 GamepadController::GamepadController(CameraRig &rig, PanelSettings &settings, QObject *parent)
-	: QObject(parent), m_rig(rig), m_settings(settings), m_store(settings), m_response(m_store.response())
+	: QObject(parent), m_rig(rig), m_rigAlive(&rig), m_settings(settings), m_store(settings),
+	  m_response(m_store.response())
 {
 	qRegisterMetaType<PadInput>();
 	m_clock.start();
@@ -275,6 +276,8 @@ void GamepadController::shutdown()
 		return;
 	m_quitting = true;
 	m_dueTimer->stop();
+	if (m_rigAlive.isNull())
+		return;
 	for (int slot = 1; slot <= CameraRig::slotCount; ++slot) {
 		DriveShaper &s = shaper(slot);
 		const bool panTilt = s.moving(Channel::PanTilt);

@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <array>
@@ -73,6 +74,7 @@ private:
 	DriveShaper &shaper(int slot) { return m_shapers[size_t(slot)]; }
 
 	CameraRig &m_rig;
+	QPointer<CameraRig> m_rigAlive; // null once the rig went first (the module's window closing)
 	PanelSettings &m_settings;
 	GamepadSettings m_store;
 	StickResponse m_response;

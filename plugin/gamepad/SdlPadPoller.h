@@ -19,7 +19,7 @@ class SdlPadPoller : public QObject {
 
 public:
 	static constexpr int pollInterval = 10;
-	static constexpr int restInterval = 20;
+	static constexpr int restInterval = 25;
 	static constexpr int restAfter = 1000;
 	static constexpr int idleInterval = 250;
 	// Axis changes smaller than this (of 32767) are a resting stick's noise, not a move.
