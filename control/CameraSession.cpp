@@ -10,7 +10,11 @@
 #include "visca/CameraWorker.h"
 #include "visca/viscaIpModule.h"
 
+#include <QElapsedTimer>
+#include <QThread>
 #include <QTimer>
+
+#include <atomic>
 
 namespace {
 
@@ -436,6 +440,77 @@ int CameraSession::setSpeed(Speed speed, int value)
 		PanelSettings::CameraField::ZoomSpeed, PanelSettings::CameraField::FocusSpeed};
 	PanelSettings::instance().setCameraValue(settingsPrefix(), fields[index], QString::number(clamped));
 	return clamped;
+}
+
+bool CameraSession::drive(int panDirection, int panSpeed, int tiltDirection, int tiltSpeed, Done done)
+{
+	if (!m_model)
+		return false;
+	if (panDirection == 0 && tiltDirection == 0)
+		return stopMove(done);
+	using Drive = bool (viscaIpModule::*)();
+	// By tilt (up, still, down) and pan (left, still, right).
+	static const Drive drives[3][3] = {
+		{&viscaIpModule::moveUpLeft, &viscaIpModule::moveUp, &viscaIpModule::moveUpRight},
+		{&viscaIpModule::moveLeft, nullptr, &viscaIpModule::moveRight},
+		{&viscaIpModule::moveDownLeft, &viscaIpModule::moveDown, &viscaIpModule::moveDownRight}};
+	const Drive move = drives[1 - qBound(-1, tiltDirection, 1)][1 + qBound(-1, panDirection, 1)];
+	const int pan = qBound<int>(m_model->panSpeedMin(), panSpeed, m_model->panSpeedMax());
+	const int tilt = qBound<int>(m_model->tiltSpeedMin(), tiltSpeed, m_model->tiltSpeedMax());
+	return motion(
+		PanTilt, false,
+		[move, pan, tilt, panDirection, tiltDirection](viscaIpModule &link) {
+			// The link's own speeds are the panel's: lent for this drive only. A still axis keeps its byte.
+			const int keptPan = link.panSpeed();
+			const int keptTilt = link.tiltSpeed();
+			if (panDirection != 0)
+				link.setPanSpeed(pan);
+			if (tiltDirection != 0)
+				link.setTiltSpeed(tilt);
+			const bool ok = (link.*move)();
+			link.setPanSpeed(keptPan);
+			link.setTiltSpeed(keptTilt);
+			return ok;
+		},
+		done);
+}
+
+bool CameraSession::zoomAt(bool in, int speed, Done done)
+{
+	if (!m_model)
+		return false;
+	const int clamped = qBound(qMax<int>(0, m_model->zoomSpeedMin()), speed, qMin<int>(7, m_model->zoomSpeedMax()));
+	return motion(
+		Zoom, false,
+		[in, clamped](viscaIpModule &link) {
+			const int kept = link.zoomSpeed();
+			link.setZoomSpeed(clamped);
+			const bool ok = in ? link.zoomTele() : link.zoomWide();
+			link.setZoomSpeed(kept);
+			return ok;
+		},
+		done);
+}
+
+void CameraSession::finishMotion(bool panTilt, bool zoom, int boundMs)
+{
+	auto sent = std::make_shared<std::atomic<int>>(0);
+	int posted = 0;
+	auto counted = [sent](bool (viscaIpModule::*stop)()) {
+		return [sent, stop](viscaIpModule &link) {
+			const bool ok = (link.*stop)();
+			++*sent;
+			return ok;
+		};
+	};
+	if (panTilt && motion(PanTilt, true, counted(&viscaIpModule::panTiltStop), {}))
+		++posted;
+	if (zoom && motion(Zoom, true, counted(&viscaIpModule::zoomStop), {}))
+		++posted;
+	QElapsedTimer clock;
+	clock.start();
+	while (sent->load() < posted && clock.elapsed() < boundMs)
+		QThread::msleep(1);
 }
 
 bool CameraSession::setLimit(Limit limit, int degrees)

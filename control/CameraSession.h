@@ -124,6 +124,14 @@ public:
 	// Clamped to the model's range and kept for the drives that follow (nothing is sent); stored for this
 	// camera. Gives the value used, or -1 when not connected.
 	int setSpeed(Speed speed, int value);
+	// Analog drives (a gamepad's sticks): pan and tilt each with its own direction (-1 left/down, 0 still, 1
+	// right/up) and speed, in one command; zoom in or out at a speed. Speeds are clamped to the model's range;
+	// the speeds kept for the panel's drives stay as they are. Nothing is paused after them: the caller paces.
+	bool drive(int panDirection, int panSpeed, int tiltDirection, int tiltSpeed, Done done = {});
+	bool zoomAt(bool in, int speed, Done done = {});
+	// OBS is quitting: stops pan/tilt and/or zoom and gives the stops up to boundMs to go out before the session
+	// is shut down (a drive in progress gives way at once). The one wait here, bounded, for quitting only.
+	void finishMotion(bool panTilt, bool zoom, int boundMs);
 	bool setLimit(Limit limit, int degrees);
 	bool clearLimits();
 	bool read(Value value, QObject *context, Answer answer);

@@ -12,6 +12,7 @@
 #include "plugin/ModuleText.h"
 #include "plugin/remote/RemoteControl.h"
 #include "plugin/scenes/SceneFollower.h"
+#include "plugin/gamepad/GamepadService.h"
 #include "settings/PanelSettings.h"
 #include "settings/Utils.h"
 
@@ -27,6 +28,7 @@ MainDialog *panel = nullptr;
 PanelDock *panelDock = nullptr;
 // The eight cameras: created at load, connected once OBS has finished loading, stopped when OBS quits.
 QPointer<CameraRig> cameras;
+QPointer<GamepadService> gamepads;
 
 // The bridge's lines belong in OBS's log file, where users and support look, not on standard output.
 void logBridgeLine(ViscaTransfer::LogLevel level, const QString &line)
@@ -48,8 +50,11 @@ void onFrontendEvent(enum obs_frontend_event event, void *)
 		return;
 	if (event == OBS_FRONTEND_EVENT_FINISHED_LOADING)
 		cameras->start(); // normally under way since the modules' post-load
-	else if (event == OBS_FRONTEND_EVENT_EXIT)
+	else if (event == OBS_FRONTEND_EVENT_EXIT) {
+		if (gamepads != nullptr)
+			gamepads->quit(); // a pad's move stops before the cameras go
 		cameras->shutdown();
+	}
 }
 
 } // namespace
@@ -97,6 +102,7 @@ MODULE_EXPORT bool obs_module_load(void)
 	auto *hotKeys = new CameraHotKey(mainWindow);
 	new HotKeyActions(*hotKeys, *cameras, mainWindow);
 	startSceneFollowing(*cameras, mainWindow);
+	gamepads = new GamepadService(*cameras, PanelSettings::instance(), mainWindow);
 	auto *bridge = new ViscaTransfer(mainWindow);
 	bridge->setOpenToNetwork(MainDialog::bridgeOpenToNetworkSetting());
 	bridge->startServer();
@@ -127,6 +133,8 @@ MODULE_EXPORT void obs_module_unload(void)
 {
 	RemoteControl::stop();
 	obs_frontend_remove_event_callback(onFrontendEvent, nullptr);
+	if (gamepads != nullptr)
+		gamepads->quit();
 	if (cameras != nullptr)
 		cameras->shutdown();
 	ViscaTransfer::setLogSink(nullptr);

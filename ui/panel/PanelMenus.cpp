@@ -3,11 +3,13 @@
 
 #include "ui/AboutDialog.h"
 #include "ui/DiscoveryDialog.h"
+#include "ui/GamepadDialog.h"
 #include "ui/PanTiltLimitSettingDialog.h"
 #include "ui/PresetRenameDialog.h"
 
 #include "bridge/ViscaTransfer.h"
 #include "control/CameraRig.h"
+#include "gamepad/GamepadController.h"
 #include "models/ModelFamily.h"
 #include "plugin/ModuleText.h"
 #include "settings/PanelSettings.h"
@@ -63,6 +65,7 @@ PanelMenus::~PanelMenus()
 	delete discoveryDialog.data();
 	delete limitDialog.data();
 	delete renameDialog.data();
+	delete gamepadDialog.data();
 	delete aboutDialog.data();
 }
 
@@ -84,6 +87,7 @@ void PanelMenus::buildSettingsMenu()
 	hotKeyAction = new QAction(tr("UseHotHeys"), panel);
 	limitAction = new QAction(tr("PanTiltLimit"), panel);
 	QAction *renameAction = new QAction(tr("PresetRename"), panel);
+	QAction *gamepadAction = new QAction(tr("Gamepad"), panel);
 	bridgeNetworkAction = new QAction(tr("BridgeOpenToNetwork"), panel);
 	lockAction = new QAction(tr("LockCamerasOnProgram"), panel);
 	QAction *closeAction = new QAction(tr("Close"), panel);
@@ -97,8 +101,8 @@ void PanelMenus::buildSettingsMenu()
 	showChecked(lockAction, settings.value(QLatin1String(CameraRig::lockOnProgramKey)).toBool(false));
 
 	QMenu *menu = makeMenu(ui->SettingsButton);
-	for (QAction *action :
-	     {assignAction, hotKeyAction, limitAction, renameAction, bridgeNetworkAction, lockAction, closeAction})
+	for (QAction *action : {assignAction, hotKeyAction, limitAction, renameAction, gamepadAction,
+				bridgeNetworkAction, lockAction, closeAction})
 		menu->addAction(action);
 	ui->SettingsButton->setMenu(menu);
 
@@ -106,6 +110,7 @@ void PanelMenus::buildSettingsMenu()
 	connect(hotKeyAction, &QAction::triggered, this, &PanelMenus::toggleHotKeys);
 	connect(limitAction, &QAction::triggered, this, &PanelMenus::openLimitDialog);
 	connect(renameAction, &QAction::triggered, this, &PanelMenus::openRenameDialog);
+	connect(gamepadAction, &QAction::triggered, this, &PanelMenus::openGamepadDialog);
 	connect(bridgeNetworkAction, &QAction::triggered, this, &PanelMenus::toggleBridgeNetwork);
 	connect(lockAction, &QAction::triggered, this, &PanelMenus::toggleLockOnProgram);
 	connect(closeAction, &QAction::triggered, panel, &QWidget::close);
@@ -191,6 +196,15 @@ void PanelMenus::openRenameDialog()
 			[] { PanelSettings::instance().reload(); });
 	}
 	present(renameDialog);
+}
+
+void PanelMenus::openGamepadDialog()
+{
+	if (gamepadDialog.isNull()) {
+		gamepadDialog = new GamepadDialog(GamepadController::instance(), panel);
+		gamepadDialog->setAttribute(Qt::WA_DeleteOnClose);
+	}
+	present(gamepadDialog);
 }
 
 void PanelMenus::openAboutDialog()

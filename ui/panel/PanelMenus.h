@@ -6,6 +6,7 @@
 class AboutDialog;
 class CameraRig;
 class DiscoveryDialog;
+class GamepadDialog;
 class PanTiltLimitSettingDialog;
 class PresetRenameDialog;
 class QAction;
@@ -44,6 +45,7 @@ private:
 	void openDiscoveryDialog();
 	void openLimitDialog();
 	void openRenameDialog();
+	void openGamepadDialog();
 	void openAboutDialog();
 	void limitTriggered(int type, int value);
 	static void present(QWidget *dialog);
@@ -59,5 +61,6 @@ private:
 	QPointer<DiscoveryDialog> discoveryDialog;
 	QPointer<PanTiltLimitSettingDialog> limitDialog;
 	QPointer<PresetRenameDialog> renameDialog;
+	QPointer<GamepadDialog> gamepadDialog;
 	QPointer<AboutDialog> aboutDialog;
 };
