@@ -268,10 +268,10 @@ def lock_checks(session, obs, logs, a11y):
     settings = [b for b in a11y.find(role="push button", root=panel) if a11y.showing(b) and b.name == "Settings"]
     if not check("The panel has its Settings button", len(settings) == 1, settings):
         return slot[0]
-    # The menu: camera assignment, hotkeys, limits, preset names, bridge, the lock, close.
+    # The menu: camera assignment, hotkeys, limits, preset names, gamepads, bridge, the lock, close.
     session.click(*a11y.center(settings[0]))
     time.sleep(0.4)
-    session.key(*(["Down"] * 6), "Return")
+    session.key(*(["Down"] * 7), "Return")
     check("The Settings menu's lock entry stores the lock", wait_for(
         lambda: json.loads(session.settings_path.read_text()).get("lockCamerasOnProgram") is True, 5, 0.1))
 
