@@ -16,7 +16,8 @@ class DiscoveryDialog;
 }
 
 // Binds one of the eight camera slots to an IPv4 address and a nickname, stored in the settings file. Search
-// lists the cameras that WS-Discovery finds and model identification recognises; a row click copies the address.
+// lists the cameras that WS-Discovery finds and model identification recognises, and says how many it found; a row
+// click copies the address, which stays while another slot is chosen.
 // The search runs on a thread of its own; the rows appear when it ends, and Search waits until then.
 class DiscoveryDialog : public QDialog {
 	Q_OBJECT
@@ -45,10 +46,13 @@ public slots:
 	void rowPressed(int row, int column);
 
 private:
+	void loadSlotTitles();
 	void showAssignment();
 	void showSearchResult(const std::vector<CameraModelMap> &cameras);
 
 	std::unique_ptr<Ui::DiscoveryDialog> ui;
 	SearchTarget m_target;
 	CameraWorker *m_search = nullptr;
+	// The address last picked from the search list, until it is applied.
+	QString m_picked;
 };

@@ -116,6 +116,26 @@ private slots:
 		}
 	}
 
+	// A label wider than the field is shown elided with the whole label as tool tip; steps go by the whole label.
+	void stepperElidesLongLabel()
+	{
+		const QString longLabel = "Not supported by this camera model";
+		ORPlusMinusButton w;
+		w.setElements({{longLabel.toStdString(), 0}, {"1/30", 1}});
+		w.resize(110, 30);
+		w.show();
+		QVERIFY(QTest::qWaitForWindowExposed(&w));
+		auto *field = w.findChild<QLineEdit *>("InputEdit");
+		QVERIFY(w.setValue(0));
+		QVERIFY2(field->text().endsWith(QChar(0x2026)) && field->toolTip() == longLabel,
+			 qPrintable(field->text()));
+		QSignalSpy spy(&w, &ORPlusMinusButton::valueChanged);
+		QTest::mouseClick(w.findChild<QPushButton *>("PlusButton"), Qt::LeftButton);
+		QCOMPARE(spy.count(), 1);
+		QCOMPARE(field->text(), QString("1/30"));
+		QCOMPARE(field->toolTip(), QString());
+	}
+
 	// Equal bounds switch the stepper off; setStepEnabled switches the buttons of a range only and keeps the field
 	// off.
 	void stepperEnabling()
@@ -165,8 +185,10 @@ private slots:
 			QVERIFY(!toggle->isChecked());
 			QCOMPARE(enabled(dialog, limitEdits).size(), 0);
 			QSignalSpy spy(&dialog, &PanTiltLimitSettingDialog::triggered);
+			QCOMPARE(toggle->text(), QString("SwitchOff")); // the locale's word, not one drawn in the image
 			QTest::mouseClick(toggle, Qt::LeftButton);
 			QCOMPARE(enabled(dialog, limitEdits).size(), fields);
+			QCOMPARE(toggle->text(), QString("SwitchOn"));
 			QTest::mouseClick(toggle, Qt::LeftButton);
 			QCOMPARE(enabled(dialog, limitEdits).size(), 0);
 			QCOMPARE(sent(spy), QString("%1=1 %1=0").arg(int(type)));
