@@ -1,10 +1,12 @@
 // The panel's own widgets on their own (the stepper, the focus column's AF switch, the limit dialog) and the image
 // paths the sources name.
 
+#include "CellTextFitter.h"
 #include "ORFocusVerticalSlider.h"
 #include "ORPlusMinusButton.h"
 #include "PanTiltLimitSettingDialog.h"
 
+#include <QComboBox>
 #include <QDirIterator>
 #include <QFile>
 #include <QLineEdit>
@@ -134,6 +136,26 @@ private slots:
 		QCOMPARE(spy.count(), 1);
 		QCOMPARE(field->text(), QString("1/30"));
 		QCOMPARE(field->toolTip(), QString());
+	}
+
+	// A combo box too narrow for its current text draws it elided, with the whole text as tool tip; the item
+	// itself stays whole (it is what goes to the camera).
+	void comboElidesCurrentText()
+	{
+		const QString longText = "Not supported by this camera model";
+		QWidget window;
+		auto *box = new QComboBox(&window);
+		box->addItems({longText, "5"});
+		box->setFixedWidth(90);
+		new CellTextFitter(&window);
+		window.show();
+		QVERIFY(QTest::qWaitForWindowExposed(&window));
+		box->repaint();
+		QCOMPARE(box->toolTip(), longText);
+		QCOMPARE(box->currentText(), longText);
+		box->setCurrentIndex(1);
+		box->repaint();
+		QCOMPARE(box->toolTip(), QString());
 	}
 
 	// Equal bounds switch the stepper off; setStepEnabled switches the buttons of a range only and keeps the field
