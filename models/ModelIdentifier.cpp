@@ -5,6 +5,7 @@
 #include "visca/CameraWorker.h"
 #include "visca/JS4ViscaIPModule.h"
 #include "visca/viscaIpModule.h"
+#include "models/DeveloperLog.h"
 
 #include <QtDebug>
 
@@ -42,16 +43,16 @@ CameraModelMap ModelIdentifier::identifyCamera(const QString &ip)
 	std::string model;
 	if (!probeJs4(*js4Link, model)) {
 		if (!plainLink->connectCamera(ip, m_port)) {
-			qDebug("%s", notMatchLine);
+			qCDebug(developerLog, "%s", notMatchLine);
 			return {};
 		}
-		qDebug("IP custom------------------------\n");
+		qCDebug(developerLog, "IP custom------------------------\n");
 		if (probeFirstId(*plainLink, model)) {
-			qDebug(" tmpH32P connect camID = %s", model.c_str());
+			qCDebug(developerLog, " tmpH32P connect camID = %s", model.c_str());
 		} else if (probeSecondId(*plainLink, model)) {
-			qDebug(" tmpP77K connect ");
+			qCDebug(developerLog, " tmpP77K connect ");
 		} else {
-			qDebug("%s", notMatchLine);
+			qCDebug(developerLog, "%s", notMatchLine);
 			return {};
 		}
 	}
@@ -103,11 +104,11 @@ bool ModelIdentifier::probeJs4(viscaIpModule &link, std::string &model)
 	QByteArray reply;
 	link.sendRawInquiry(reply, versionInquiry, sizeof(versionInquiry));
 	if (reply.isEmpty()) {
-		qDebug("JS4 parse failed , No data");
+		qCDebug(developerLog, "JS4 parse failed , No data");
 		return false;
 	}
 	if (reply.size() < minimumIdReplyLength) {
-		qDebug("JS4 parse failed, data Not Match");
+		qCDebug(developerLog, "JS4 parse failed, data Not Match");
 		return false;
 	}
 	// 90 50 then the vendor code: 02 01 is the JS4's.
@@ -122,11 +123,11 @@ bool ModelIdentifier::probeFirstId(viscaIpModule &link, std::string &model)
 	QByteArray reply;
 	link.sendRawInquiry(reply, firstIdInquiry, sizeof(firstIdInquiry));
 	if (reply.isEmpty()) {
-		qDebug("H32P1 parse failed,Not Match,set default");
+		qCDebug(developerLog, "H32P1 parse failed,Not Match,set default");
 		return false;
 	}
 	if (reply.size() < minimumIdReplyLength) {
-		qDebug("H32P2 parse failed,Not Match,set default");
+		qCDebug(developerLog, "H32P2 parse failed,Not Match,set default");
 		return false;
 	}
 	model = modelNameForReply(reply, false);
@@ -138,14 +139,14 @@ bool ModelIdentifier::probeSecondId(viscaIpModule &link, std::string &model)
 	QByteArray reply;
 	link.sendRawInquiry(reply, secondIdInquiry, sizeof(secondIdInquiry));
 	if (reply.isEmpty()) {
-		qDebug("P77K parse failed  arr.isEmpty()");
+		qCDebug(developerLog, "P77K parse failed  arr.isEmpty()");
 		return false;
 	}
 	if (reply.size() < minimumIdReplyLength) {
-		qDebug("P77K parse failed inq.length() < 36");
+		qCDebug(developerLog, "P77K parse failed inq.length() < 36");
 		return false;
 	}
-	qDebug(" inq   =  %s", reply.toHex().constData());
+	qCDebug(developerLog, " inq   =  %s", reply.toHex().constData());
 	model = modelNameForReply(reply, true);
 	return true;
 }
@@ -157,6 +158,6 @@ std::string ModelIdentifier::modelNameForReply(const QByteArray &reply, bool log
 	for (int i = 10; i <= 12; ++i)
 		code.append(QChar(static_cast<unsigned char>(reply.at(i))));
 	if (logCode)
-		qDebug(" CamIdCode   =  %s", qUtf8Printable(code));
+		qCDebug(developerLog, " CamIdCode   =  %s", qUtf8Printable(code));
 	return m_registry->modelNameForCode(code.toStdString());
 }

@@ -1,6 +1,7 @@
 #include "CameraHotKey.h"
 
 #include "plugin/ModuleText.h"
+#include "models/DeveloperLog.h"
 
 #include <QDebug>
 #include <QFileInfo>
@@ -121,14 +122,14 @@ void CameraHotKey::registerAndLoad(const QString &iniPath)
 	// The path is bounded like the front end's own profile path buffer.
 	QByteArray path = iniPath.toUtf8();
 	if (path.isEmpty() || path.size() >= 512) {
-		qDebug("Failed to get base.ini path");
+		qCDebug(developerLog, "Failed to get base.ini path");
 	} else if (QFileInfo(iniPath).isDir()) {
 		// libobs aborts the whole process when asked to parse a directory.
-		qDebug("Failed to open basic.ini: %d", CONFIG_ERROR);
+		qCDebug(developerLog, "Failed to open basic.ini: %d", CONFIG_ERROR);
 	} else {
 		int result = config_open(&config, path.constData(), CONFIG_OPEN_ALWAYS);
 		if (result != CONFIG_SUCCESS) {
-			qDebug("Failed to open basic.ini: %d", result);
+			qCDebug(developerLog, "Failed to open basic.ini: %d", result);
 			config = nullptr;
 		}
 	}

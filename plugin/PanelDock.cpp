@@ -191,8 +191,8 @@ void PanelDock::fitToPanel()
 
 void PanelDock::panelClosed()
 {
-	// "Close" and Escape hide the panel itself; inside a dock that means hiding the dock and keeping the panel
-	// ready for the next time the dock shows.
+	// "Close" hides the panel itself (Escape does only while it floats as a window of its own); inside a dock that
+	// means hiding the dock and keeping the panel ready for the next time the dock shows.
 	if (dock)
 		dock->hide();
 	if (panel)

@@ -46,9 +46,10 @@ public:
 	static uint settingsOwner();
 	static void setSettingsOwner(uint uid);
 
-	// Warning box that stays on top of parent (if any), is not modal and returns at once. Defined with the widgets
-	// (ui/), so the core needs no Qt Widgets.
-	static void showWarningBox(QString text, QWidget *parent = nullptr);
+	// Warning box that stays on top of parent (if any), is not modal and returns at once: the box, which deletes
+	// itself when closed, for a caller that may close it first. Defined with the widgets (ui/), so the core needs
+	// no Qt Widgets.
+	static QWidget *showWarningBox(QString text, QWidget *parent = nullptr);
 
 	// Keys of map ordered by ascending value.
 	static QList<std::string> sortedKeysByValue(const QMap<std::string, int> &map);

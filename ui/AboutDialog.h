@@ -6,7 +6,7 @@ namespace Ui {
 class AboutDialog;
 }
 
-// The brand logo on a rounded panel and the version text.
+// The brand logo on a rounded panel, a close button and the version text.
 class AboutDialog : public QDialog {
 	Q_OBJECT
 

@@ -1,9 +1,12 @@
 #include "CellTextFitter.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QVariant>
 
 namespace {
@@ -33,6 +36,40 @@ void fitCell(Cell *cell, int room)
 	cell->setProperty(shownTextProperty, shown);
 }
 
+// initStyleOption is protected in Qt 5; a pointer to it through a subclass is not.
+struct ComboOptions : QComboBox {
+	using QComboBox::initStyleOption;
+};
+
+// Paints the box as QComboBox does, its current text elided to the edit field; false when the text fits and the
+// box paints itself. The tool tip holds the whole text while it is cut.
+bool paintElided(QComboBox *box)
+{
+	if (box->isEditable())
+		return false;
+	QStyleOptionComboBox option;
+	(box->*&ComboOptions::initStyleOption)(&option);
+	const QRect field =
+		box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box);
+	const QString full = option.currentText;
+	const QFontMetrics metrics(box->font());
+	const int room = field.width() - 4;
+	const bool fits = full.isEmpty() || metrics.horizontalAdvance(full) <= room;
+	if (fits) {
+		if (!box->toolTip().isEmpty() && box->toolTip() == box->property(fullTextProperty).toString())
+			box->setToolTip(QString());
+		return false;
+	}
+	box->setToolTip(full);
+	box->setProperty(fullTextProperty, full);
+	option.currentText = metrics.elidedText(full, Qt::ElideRight, room);
+	QStylePainter painter(box);
+	painter.setPen(box->palette().color(QPalette::Text));
+	painter.drawComplexControl(QStyle::CC_ComboBox, option);
+	painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+	return true;
+}
+
 } // namespace
 
 CellTextFitter::CellTextFitter(QWidget *window) : QObject(window)
@@ -42,17 +79,33 @@ CellTextFitter::CellTextFitter(QWidget *window) : QObject(window)
 		if ((qobject_cast<QLabel *>(cell) || qobject_cast<QAbstractButton *>(cell)) &&
 		    cell->maximumWidth() < QWIDGETSIZE_MAX)
 			cell->installEventFilter(this);
+		else if (qobject_cast<QComboBox *>(cell))
+			cell->installEventFilter(this);
 	}
+}
+
+void CellTextFitter::watch(QWidget *cell)
+{
+	cell->installEventFilter(this);
+}
+
+void CellTextFitter::fit(QWidget *cell)
+{
+	if (auto *label = qobject_cast<QLabel *>(cell))
+		fitCell(label, label->contentsRect().width() - 2 * label->margin());
+	else if (auto *button = qobject_cast<QAbstractButton *>(cell))
+		fitCell(button, button->width() - 2); // the style's frame around the text
 }
 
 bool CellTextFitter::eventFilter(QObject *watched, QEvent *event)
 {
 	// A cell's resize event comes once its layout has placed it.
 	if (event->type() == QEvent::Resize || event->type() == QEvent::Show) {
-		if (auto *label = qobject_cast<QLabel *>(watched))
-			fitCell(label, label->contentsRect().width() - 2 * label->margin());
-		else if (auto *button = qobject_cast<QAbstractButton *>(watched))
-			fitCell(button, button->width() - 2); // the style's frame around the text
+		if (auto *cell = qobject_cast<QWidget *>(watched))
+			fit(cell);
+	} else if (event->type() == QEvent::Paint) {
+		if (auto *box = qobject_cast<QComboBox *>(watched))
+			return paintElided(box);
 	}
 	return QObject::eventFilter(watched, event);
 }

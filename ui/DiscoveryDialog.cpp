@@ -24,10 +24,17 @@ namespace {
 const QString ipv4Pattern = QStringLiteral("\\b(?:(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\.){3}"
 					   "(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\b");
 
-// The untranslated slot word, "Camera1" to "Camera8", is also the key of its locale text.
-QString slotKey(int index)
+QString localeText(const char *key)
 {
-	return QStringLiteral("Camera%1").arg(index + 1);
+	return QString::fromUtf8(obs_module_text(key));
+}
+
+// The slot's nickname, or the locale's slot word ("Camera1" to "Camera8" are the keys) for a slot without one.
+QString slotTitle(int slot)
+{
+	const PanelSettings &settings = PanelSettings::instance();
+	return settings.hasSlotName(slot) ? settings.slotName(slot)
+					  : localeText(QStringLiteral("Camera%1").arg(slot).toUtf8().constData());
 }
 
 // OBS's video sources by name, sorted; none outside OBS.
@@ -67,22 +74,26 @@ DiscoveryDialog::DiscoveryDialog(QWidget *parent, const SearchTarget &target)
 
 	ui->IPTableWidget->setHorizontalHeaderLabels(
 		{QString::fromUtf8(obs_module_text("IPAddress")), QString::fromUtf8(obs_module_text("CameraID"))});
-	ui->SearchButton->setText(QString::fromUtf8(obs_module_text("Search")));
-	ui->ListLabel->setText(QString::fromUtf8(obs_module_text("IPCameraList")));
-	setWindowTitle(QString::fromUtf8(obs_module_text("CameraAssign")));
-	ui->ApplyButton->setText(QString::fromUtf8(obs_module_text("Apply")));
-	for (int index = 0; index < ui->CameraComboBox->count(); ++index)
-		ui->CameraComboBox->setItemText(
-			index, QString::fromUtf8(obs_module_text(slotKey(index).toUtf8().constData())));
-
+	ui->SearchButton->setText(localeText("Search"));
+	ui->ListLabel->setText(localeText("IPCameraList"));
+	ui->IPAddressLabel->setText(localeText("IPAddress"));
+	ui->SlotLabel->setText(localeText("CameraSlot"));
+	ui->NameLabel->setText(localeText("CameraNickname"));
+	setWindowTitle(localeText("CameraAssign"));
+	ui->ApplyButton->setText(localeText("Apply"));
+	ui->IPAddressLabel->setBuddy(ui->IPEidt);
+	ui->SlotLabel->setBuddy(ui->CameraComboBox);
+	ui->NameLabel->setBuddy(ui->NameEdit);
 	addSlotSourceChoices();
-	showAssignment();
+	loadSlotTitles();
 	new CellTextFitter(this);
 
 	connect(ui->IPTableWidget, &QTableWidget::cellClicked, this, &DiscoveryDialog::rowPressed);
 
 	setStyleSheet(withHostThemeReset("background-color: #474747"));
-	connect(ui->CameraComboBox, &QComboBox::currentTextChanged, this, [this] { showAssignment(); });
+	connect(ui->CameraComboBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+		[this] { showAssignment(); });
+	connect(&PanelSettings::instance(), &PanelSettings::slotsChanged, this, &DiscoveryDialog::loadSlotTitles);
 	setWindowFlag(Qt::WindowStaysOnTopHint);
 }
 
@@ -119,8 +130,8 @@ void DiscoveryDialog::addSlotSourceChoices()
 	m_sourceBox->setAccessibleName(sourceWord);
 	m_tallyBox->setToolTip(tallyWord);
 	m_tallyBox->setAccessibleName(tallyWord);
-	ui->GridLayout->addWidget(m_sourceBox, 1, 0);
-	ui->GridLayout->addWidget(m_tallyBox, 1, 1);
+	ui->GridLayout->addWidget(m_sourceBox, 2, 0);
+	ui->GridLayout->addWidget(m_tallyBox, 2, 1);
 }
 
 void DiscoveryDialog::showSlotSource(const QJsonObject &settings, const QString &slotWord)
@@ -136,15 +147,23 @@ void DiscoveryDialog::showSlotSource(const QJsonObject &settings, const QString 
 	m_tallyBox->setCurrentIndex(qMax(0, m_tallyBox->findData(settings.value(slotWord + "Tally").toString())));
 }
 
+void DiscoveryDialog::loadSlotTitles()
+{
+	for (int index = 0; index < ui->CameraComboBox->count(); ++index)
+		ui->CameraComboBox->setItemText(index, slotTitle(index + 1));
+	showAssignment();
+}
+
+// The chosen slot's address and nickname; an address picked from the search list stays while the slot changes.
 void DiscoveryDialog::showAssignment()
 {
-	const PanelSettings &settings = PanelSettings::instance();
 	const int slot = ui->CameraComboBox->currentIndex() + 1;
-	ui->IPEidt->setText(settings.slotAddress(slot));
-	ui->NameEdit->setText(settings.hasSlotName(slot) ? settings.slotName(slot) : ui->CameraComboBox->currentText());
+	ui->IPEidt->setText(m_picked.isEmpty() ? PanelSettings::instance().slotAddress(slot) : m_picked);
+	ui->NameEdit->setText(slotTitle(slot));
 	const QString slotWord = slotKey(ui->CameraComboBox->currentIndex());
-	showSlotSource(QJsonObject{{slotWord + "Source", settings.value(slotWord + "Source")},
-				   {slotWord + "Tally", settings.value(slotWord + "Tally")}},
+	const PanelSettings &stored = PanelSettings::instance();
+	showSlotSource(QJsonObject{{slotWord + "Source", stored.value(slotWord + "Source")},
+				   {slotWord + "Tally", stored.value(slotWord + "Tally")}},
 		       slotWord);
 }
 
@@ -158,6 +177,7 @@ void DiscoveryDialog::on_ApplyButton_released()
 		return;
 	}
 
+	m_picked.clear();
 	const QString slotWord = slotKey(ui->CameraComboBox->currentIndex());
 	// One write for the slot's keys; a failure is logged and told through the settings' writeFailed. The panel
 	// takes the new address even when it could not be stored. No source, or tally off, removes its key.
@@ -178,6 +198,7 @@ void DiscoveryDialog::on_SearchButton_pressed()
 	ui->IPTableWidget->clearContents();
 	ui->IPTableWidget->setRowCount(0);
 	ui->SearchButton->setEnabled(false);
+	ui->ListLabel->setText(localeText("Searching"));
 
 	const SearchTarget target = m_target;
 	m_search = new CameraWorker(this);
@@ -198,6 +219,10 @@ void DiscoveryDialog::showSearchResult(const std::vector<CameraModelMap> &camera
 	m_search->retire();
 	m_search = nullptr;
 	ui->SearchButton->setEnabled(true);
+	int found = 0;
+	for (const CameraModelMap &camera : cameras)
+		found += int(camera.size());
+	ui->ListLabel->setText(found == 0 ? localeText("NoCamerasFound") : localeText("CamerasFound").arg(found));
 	for (const CameraModelMap &camera : cameras) {
 		for (const auto &[ip, entry] : camera) {
 			const int row = ui->IPTableWidget->rowCount();
@@ -216,6 +241,8 @@ bool DiscoveryDialog::isSearching() const
 void DiscoveryDialog::rowPressed(int row, int)
 {
 	const QTableWidgetItem *address = ui->IPTableWidget->item(row, 0);
-	if (address)
-		ui->IPEidt->setText(address->text());
+	if (address) {
+		m_picked = address->text();
+		ui->IPEidt->setText(m_picked);
+	}
 }

@@ -18,8 +18,9 @@ class DiscoveryDialog;
 }
 
 // Binds one of the eight camera slots to an IPv4 address and a nickname, stored in the settings file. Search
-// lists the cameras that WS-Discovery finds and model identification recognises; a row click copies the address.
-// The slot may also name the OBS video source that shows its camera, and its tally lamps.
+// lists the cameras that WS-Discovery finds and model identification recognises, and says how many it found; a row
+// click copies the address, which stays while another slot is chosen. The slot may also name the OBS video source
+// that shows its camera, and its tally lamps.
 // The search runs on a thread of its own; the rows appear when it ends, and Search waits until then.
 class DiscoveryDialog : public QDialog {
 	Q_OBJECT
@@ -48,6 +49,7 @@ public slots:
 	void rowPressed(int row, int column);
 
 private:
+	void loadSlotTitles();
 	void showAssignment();
 	void showSearchResult(const std::vector<CameraModelMap> &cameras);
 	void addSlotSourceChoices();
@@ -58,4 +60,6 @@ private:
 	CameraWorker *m_search = nullptr;
 	QComboBox *m_sourceBox = nullptr;
 	QComboBox *m_tallyBox = nullptr;
+	// The address last picked from the search list, until it is applied.
+	QString m_picked;
 };

@@ -20,6 +20,7 @@
 #include "settings/Utils.h"
 
 #include <QButtonGroup>
+#include <QRegularExpression>
 
 namespace {
 
@@ -78,7 +79,12 @@ void MainDialog::ensureBuilt()
 	ui->setupUi(this);
 	hideAdvanceView();
 	setStyleSheet(withHostThemeReset("background-color: #474747"));
-	new CellTextFitter(this);
+	// The preset and quick-exposure buttons share their grid's width: a long text is elided, never widens its
+	// column.
+	auto *fitter = new CellTextFitter(this);
+	const QRegularExpression gridButtons("^(Preset[1-9]|LowLight|Indoor|BackLight|Motion)Button$");
+	for (QWidget *cell : findChildren<QPushButton *>(gridButtons))
+		fitter->watch(cell);
 
 	motion = new MotionControls(ui.get(), *rig, *edits, this);
 	presets = new PresetControls(ui.get(), *rig, this);
@@ -183,7 +189,7 @@ void MainDialog::slotClicked(int slot)
 	if (state == CameraSession::State::NoAddress || state == CameraSession::State::NotAnswering) {
 		rig->select(0);
 		selectionChanged(0);
-		showWarning("FailedToConnectToCamera");
+		showConnectFailed(slot);
 		return;
 	}
 	rig->select(slot);
@@ -211,6 +217,8 @@ void MainDialog::selectionChanged(int slot)
 void MainDialog::sessionStateChanged(int slot, CameraSession::State state)
 {
 	markSlot(slot);
+	if (state == CameraSession::State::Connected && slot == failedSlot && failedBox)
+		failedBox->close();
 	if (slot != rig->selectedSlot())
 		return;
 	switch (state) {
@@ -224,7 +232,7 @@ void MainDialog::sessionStateChanged(int slot, CameraSession::State state)
 		break;
 	case CameraSession::State::NotAnswering:
 		setControlsEnabled(false);
-		ui->ConnectionLabel->clear();
+		ui->ConnectionLabel->setText(localeText("CameraNotAnswering").arg(slot));
 		if (lost)
 			break;
 		if (rig->session(slot)->model()) {
@@ -234,7 +242,7 @@ void MainDialog::sessionStateChanged(int slot, CameraSession::State state)
 		} else {
 			rig->select(0);
 		}
-		showWarning("FailedToConnectToCamera");
+		showConnectFailed(slot);
 		break;
 	case CameraSession::State::NoAddress:
 		rig->select(0);
@@ -270,8 +278,18 @@ void MainDialog::setControlsEnabled(bool enabled)
 	menus->setConnected(enabled);
 }
 
-void MainDialog::showWarning(const char *key)
+void MainDialog::showConnectFailed(int slot)
 {
-	// Not modal: OBS's main window (the panel's parent) keeps working while the box is open.
-	Utils::showWarningBox(localeText(key), this);
+	// Not modal: OBS's main window (the panel's parent) keeps working while the box is open. One box at a time,
+	// about the last camera that failed.
+	if (failedBox)
+		failedBox->close();
+	failedBox = Utils::showWarningBox(localeText("FailedToConnectToCamera"), this);
+	failedSlot = slot;
+}
+
+void MainDialog::reject()
+{
+	if (isWindow())
+		QDialog::reject();
 }

@@ -3,6 +3,7 @@
 #include "control/CameraSession.h"
 
 #include <QDialog>
+#include <QPointer>
 
 #include <memory>
 
@@ -45,6 +46,9 @@ public slots:
 	void setStatusVisible(bool visible);
 
 protected:
+	// Escape hides a floating panel; a panel inside a dock leaves closing to the dock.
+	void reject() override;
+
 	// For tests and benchmarks that run simulated cameras: the port the cameras answer on (52381) and the
 	// link-check period (8000 ms).
 	void setCameraPort(int port);
@@ -61,7 +65,7 @@ private:
 	void setControlsEnabled(bool enabled);
 	void loadSlotLabels();
 	void markSlot(int slot);
-	void showWarning(const char *key);
+	void showConnectFailed(int slot);
 
 	std::unique_ptr<Ui::MainDialog> ui;
 	std::unique_ptr<EditStamps> edits;
@@ -76,4 +80,7 @@ private:
 	// The selected camera was connected and stopped answering: it comes back by itself.
 	bool lost = false;
 	bool built = false;
+	// The open "failed to connect" box and the slot it is about: it closes when that camera answers again.
+	QPointer<QWidget> failedBox;
+	int failedSlot = 0;
 };

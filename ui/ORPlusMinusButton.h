@@ -33,9 +33,14 @@ public:
 signals:
 	void valueChanged(int value);
 
+protected:
+	void resizeEvent(QResizeEvent *event) override;
+
 private:
 	void stepUp();
 	void stepDown();
+	void showLabel(const QString &label);
+	QString currentLabel() const;
 
 	Ui::ORPlusMinusButton *ui;
 	bool _rangeMode = false;
@@ -43,4 +48,7 @@ private:
 	int MaxValue = 0;
 	QList<std::string> _elements;
 	QMap<std::string, int> _elementValues;
+	// The whole label or number the field stands for; the field may show it elided.
+	QString _label;
+	QString _shown;
 };

@@ -5,6 +5,8 @@
 
 #include "QtCompat.h"
 
+#include <QLabel>
+
 #include <obs-module.h>
 
 namespace {
@@ -23,12 +25,39 @@ PanTiltLimitSettingDialog::PanTiltLimitSettingDialog(QWidget *parent)
 	setStyleSheet(withHostThemeReset(styleSheet()));
 
 	setLimitEditsEnabled(0);
-	// Degrees: tilt up 0..90, tilt down 0..-30, pan left 0..-170, pan right 0..170.
+	// Degrees: tilt up 0..90, tilt down 0..-30, pan left 0..-170, pan right 0..170. Each field shows its unit
+	// and has its range in the tool tip.
+	const struct {
+		QLineEdit *edit;
+		int low;
+		int high;
+	} ranges[] = {{ui->TiltUpLimitEdit, 0, 90},
+		      {ui->TiltDownLimitEdit, -30, 0},
+		      {ui->PanLeftLimitEdit, -170, 0},
+		      {ui->PanRightLimitEdit, 0, 170}};
+	for (const auto &range : ranges) {
+		range.edit->setToolTip(moduleText("LimitRange").arg(range.low).arg(range.high));
+		auto *unit = new QLabel(QStringLiteral("\u00B0"), range.edit);
+		unit->setObjectName(range.edit->objectName() + "Unit");
+		unit->setStyleSheet("background: transparent; color: black;");
+		unit->setAlignment(Qt::AlignCenter);
+		constexpr int unitWidth = 12;
+		unit->setGeometry(range.edit->width() - unitWidth - 2, 0, unitWidth, range.edit->height());
+		range.edit->setTextMargins(0, 0, unitWidth, 0);
+	}
 	ui->TiltUpLimitEdit->setValidator(makeRegExpValidator("^(90|[1-8]?[0-9])$", this));
 	ui->TiltDownLimitEdit->setValidator(makeRegExpValidator("^(0|-(30|[1-2]?[0-9]))$", this));
 	ui->PanLeftLimitEdit->setValidator(makeRegExpValidator("^(0|-(170|1[0-6][0-9]|[1-9]?[0-9]))$", this));
 	ui->PanRightLimitEdit->setValidator(makeRegExpValidator("^(170|1[0-6][0-9]|[1-9]?[0-9])$", this));
 
+	// The switches' words are the locale's, drawn over a word-less track.
+	for (QPushButton *onOff : {ui->PanTiltLimitButton, ui->PTZSpeedCompButton}) {
+		const auto showState = [onOff](bool checked) {
+			onOff->setText(moduleText(checked ? "SwitchOn" : "SwitchOff"));
+		};
+		showState(onOff->isChecked());
+		connect(onOff, &QPushButton::toggled, this, showState);
+	}
 	connect(ui->PanTiltLimitButton, &QPushButton::toggled, this, [this](bool checked) {
 		setLimitEditsEnabled(checked ? 1 : 0);
 		emit triggered(PanTiltLimit, checked ? 1 : 0);

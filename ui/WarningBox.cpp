@@ -3,7 +3,7 @@
 #include <QMessageBox>
 
 // Lives with the widgets so that the settings library needs no Qt Widgets.
-void Utils::showWarningBox(QString text, QWidget *parent)
+QWidget *Utils::showWarningBox(QString text, QWidget *parent)
 {
 	auto *box = new QMessageBox(parent);
 	// Never modal, and nobody waits for it: the panel is a child of OBS's main window, so even a box modal to the
@@ -14,4 +14,5 @@ void Utils::showWarningBox(QString text, QWidget *parent)
 	box->setText(text);
 	box->setWindowFlags(box->windowFlags() | Qt::WindowStaysOnTopHint);
 	box->show();
+	return box;
 }

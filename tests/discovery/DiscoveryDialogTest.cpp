@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -95,9 +96,11 @@ TEST_P(ApplyInput, IsStoredOrRefusedWithTheWarning)
 	Utils::readJsonFile(settings, Utils::settingsDirectory());
 	EXPECT_EQ(settings, stored);
 	slotBox->setCurrentIndex(3);
-	slotBox->setCurrentText("Camera3");
+	slotBox->setCurrentIndex(2);
 	EXPECT_EQ(QStringList({ipEdit->text(), nameEdit->text()}),
 		  (c.accepted ? QStringList{c.ip, c.name} : QStringList{"", "Camera3"}));
+	// The slot box lists the slots by their names.
+	EXPECT_EQ(slotBox->itemText(2), c.accepted ? c.name : "Camera3");
 }
 
 INSTANTIATE_TEST_SUITE_P(Addresses, ApplyInput,
@@ -164,6 +167,19 @@ TEST_F(DiscoveryDialogTest, ClickingARowCopiesItsAddressOnly)
 	QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
 	EXPECT_EQ(ipEdit->text(), "10.0.0.31");
 	EXPECT_EQ(nameEdit->text(), "Pulpit cam");
+	// The picked address stays while the slot it goes to is chosen.
+	slotBox->setCurrentIndex(5);
+	EXPECT_EQ(QStringList({ipEdit->text(), nameEdit->text()}), QStringList({"10.0.0.31", "Camera6"}));
+}
+
+// A search says that it runs, then what it found.
+TEST_F(DiscoveryDialogTest, SearchShowsItsState)
+{
+	auto *list = dialog->findChild<QLabel *>("ListLabel");
+	QTest::mousePress(dialog->findChild<QPushButton *>("SearchButton"), Qt::LeftButton);
+	EXPECT_EQ(list->text(), "Searching");
+	ASSERT_TRUE(QTest::qWaitFor([this] { return !dialog->isSearching(); }, 30000));
+	EXPECT_EQ(list->text(), "NoCamerasFound");
 }
 
 // Run by discover_test.py inside its own network namespace: two searches with the real target (broadcast, port

@@ -282,6 +282,8 @@ def namespace(ptzctl, dialog_test):
         check("ptzctl discover lists every device", r.stdout == cameras_only + "10.200.0.5\tNOCAM\n", r)
         r = run(ptzctl, "discover", "--identify")
         check("ptzctl discover --identify lists the cameras only", r.stdout == cameras_only, r)
+        developer = [line for line in r.stderr.splitlines() if "custom----" in line or "connect camID" in line]
+        check("identification keeps its developer lines to itself", not developer, developer)
         r = run(dialog_test, "--search-twice-in-namespace")
         check("the dialog's table lists the cameras only, once, after two searches", r.stdout == cameras_only, r)
         check("identification sent nothing to an address that no device announced", os.path.getsize(log) == 0)

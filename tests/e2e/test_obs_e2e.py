@@ -273,19 +273,13 @@ def main():
             time.sleep(0.5)
             check("Choosing the entry raises a panel that lies under the main window",
                   below and stacking_top(session) == first, (below, stacking_top(session), first, main_window))
-            for _ in range(3):
-                # A click on the panel's background gives it the keyboard.
-                x, y = a11y.extents(a11y.panel())[:2]
-                session.click(x + 8, y + 8)
-                session.key("Escape", window=first)
-                if wait_for(lambda: not session.panel_windows(), 2, 0.1):
-                    break
-            hidden = not session.panel_windows()
-            session.open_tools_entry(a11y)
-            again = wait_for(session.panel_windows, 5, 0.1)
-            time.sleep(0.5)  # the shown dock settles before its slot's place is read below
-            check("Escape hides the panel and the entry shows the same window again", hidden and again == panels,
-                  (hidden, again))
+            # A click on the panel's background gives it the keyboard; Escape there leaves the dock to OBS.
+            x, y = a11y.extents(a11y.panel())[:2]
+            session.click(x + 8, y + 8)
+            session.key("Escape", window=first)
+            time.sleep(1.0)
+            kept = session.panel_windows()
+            check("Escape in the docked panel leaves the dock open", kept == panels, (kept, panels))
 
         panel = wait_for(a11y.panel, 10, 0.2)
         slot = a11y.find(name=CAM1[2], root=panel) if panel else []

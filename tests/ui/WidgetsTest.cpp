@@ -1,10 +1,12 @@
 // The panel's own widgets on their own (the stepper, the focus column's AF switch, the limit dialog) and the image
 // paths the sources name.
 
+#include "CellTextFitter.h"
 #include "ORFocusVerticalSlider.h"
 #include "ORPlusMinusButton.h"
 #include "PanTiltLimitSettingDialog.h"
 
+#include <QComboBox>
 #include <QDirIterator>
 #include <QFile>
 #include <QLineEdit>
@@ -116,6 +118,46 @@ private slots:
 		}
 	}
 
+	// A label wider than the field is shown elided with the whole label as tool tip; steps go by the whole label.
+	void stepperElidesLongLabel()
+	{
+		const QString longLabel = "Not supported by this camera model";
+		ORPlusMinusButton w;
+		w.setElements({{longLabel.toStdString(), 0}, {"1/30", 1}});
+		w.resize(110, 30);
+		w.show();
+		QVERIFY(QTest::qWaitForWindowExposed(&w));
+		auto *field = w.findChild<QLineEdit *>("InputEdit");
+		QVERIFY(w.setValue(0));
+		QVERIFY2(field->text().endsWith(QChar(0x2026)) && field->toolTip() == longLabel,
+			 qPrintable(field->text()));
+		QSignalSpy spy(&w, &ORPlusMinusButton::valueChanged);
+		QTest::mouseClick(w.findChild<QPushButton *>("PlusButton"), Qt::LeftButton);
+		QCOMPARE(spy.count(), 1);
+		QCOMPARE(field->text(), QString("1/30"));
+		QCOMPARE(field->toolTip(), QString());
+	}
+
+	// A combo box too narrow for its current text draws it elided, with the whole text as tool tip; the item
+	// itself stays whole (it is what goes to the camera).
+	void comboElidesCurrentText()
+	{
+		const QString longText = "Not supported by this camera model";
+		QWidget window;
+		auto *box = new QComboBox(&window);
+		box->addItems({longText, "5"});
+		box->setFixedWidth(90);
+		new CellTextFitter(&window);
+		window.show();
+		QVERIFY(QTest::qWaitForWindowExposed(&window));
+		box->repaint();
+		QCOMPARE(box->toolTip(), longText);
+		QCOMPARE(box->currentText(), longText);
+		box->setCurrentIndex(1);
+		box->repaint();
+		QCOMPARE(box->toolTip(), QString());
+	}
+
 	// Equal bounds switch the stepper off; setStepEnabled switches the buttons of a range only and keeps the field
 	// off.
 	void stepperEnabling()
@@ -165,8 +207,10 @@ private slots:
 			QVERIFY(!toggle->isChecked());
 			QCOMPARE(enabled(dialog, limitEdits).size(), 0);
 			QSignalSpy spy(&dialog, &PanTiltLimitSettingDialog::triggered);
+			QCOMPARE(toggle->text(), QString("SwitchOff")); // the locale's word, not one drawn in the image
 			QTest::mouseClick(toggle, Qt::LeftButton);
 			QCOMPARE(enabled(dialog, limitEdits).size(), fields);
+			QCOMPARE(toggle->text(), QString("SwitchOn"));
 			QTest::mouseClick(toggle, Qt::LeftButton);
 			QCOMPARE(enabled(dialog, limitEdits).size(), 0);
 			QCOMPARE(sent(spy), QString("%1=1 %1=0").arg(int(type)));

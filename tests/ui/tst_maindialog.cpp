@@ -8,6 +8,7 @@
 #include "PanTiltLimitSettingDialog.h"
 #include "PresetRenameDialog.h"
 #include "plugin/CameraHotKey.h"
+#include "plugin/ModuleText.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -100,6 +101,45 @@ Action clicks(const QStringList &buttons)
 		for (const QString &name : buttons)
 			r.click(name);
 	};
+}
+
+QString statusLine(const TestPanel &panel)
+{
+	return panel.findChild<QLabel *>("ConnectionLabel")->text();
+}
+
+// Clicked with the English texts loaded: the status line the panel shows once the camera has answered.
+Action status(const QStringList &buttons, const QString &line)
+{
+	return [=](TestPanel &r) {
+		const QString dir = QStringLiteral(PTZ_SOURCE_DIR "/data/locale/");
+		moduleTextSetTable(text_lookup_create(QString(dir + "en-US.ini").toUtf8().constData()));
+		const std::unique_ptr<void, void (*)(void *)> keysAgain(&r,
+									[](void *) { moduleTextSetTable(nullptr); });
+		clicks(buttons)(r);
+		QVERIFY(r.settle());
+		QCOMPARE(statusLine(r), line);
+	};
+}
+
+// While 10+ is pressed the nine buttons read 11-19; released, they show the names again.
+void tensLabels(TestPanel &r)
+{
+	QJsonObject named = readSettings();
+	named["1"] = "Wide";
+	writeSettings(named);
+	const auto labels = [&r] {
+		QStringList out;
+		for (int k = 1; k <= 9; ++k)
+			out << r.button(QString("Preset%1Button").arg(k))->text();
+		return out.join(' ');
+	};
+	QCOMPARE(labels(), QString("Wide 2 3 4 5 6 7 8 9"));
+	r.click("TenButton");
+	QCOMPARE(labels(), QString("11 12 13 14 15 16 17 18 19"));
+	r.click("Preset2Button");
+	r.click("CallButton");
+	QCOMPARE(labels(), QString("Wide 2 3 4 5 6 7 8 9"));
 }
 
 Action choose(const QString &box, const QString &text)
@@ -222,18 +262,30 @@ private slots:
 		};
 		QCOMPARE(states(), QString("CameraStateConnected CameraStateNoAddress"));
 
+		// Every camera control is off without the camera, and looks it: the preset grid's own colours give way.
+		const QStringList sending = {"Preset1Button", "TenButton", "StoreButton", "CallButton", "UpButton"};
+		QList<QImage> looks;
+		for (const QString &name : sending)
+			looks << panel.button(name)->grab().toImage();
+
 		panel.camera->stop();
 		QTRY_COMPARE_WITH_TIMEOUT(panel.connection(), QString("off off off"), 15000);
 		QCOMPARE(states(), QString("CameraStateNotAnswering CameraStateNoAddress"));
+		QCOMPARE(statusLine(panel), QString("CameraNotAnswering"));
+		for (int i = 0; i < sending.size(); ++i) {
+			QPushButton *control = panel.button(sending[i]);
+			QVERIFY2(!control->isEnabled() && control->grab().toImage() != looks[i],
+				 qPrintable(sending[i]));
+		}
 		QTest::qWait(500); // later checks keep watching quietly
 		QCOMPARE(warnings(), QStringList{"FailedToConnectToCamera"});
 
 		// Back again: the slot reconnects by itself and says so.
 		QVERIFY((panel.camera = startCamera("QK-H57P", "127.0.6.33")));
 		QTRY_COMPARE_WITH_TIMEOUT(panel.connection(), QString("Camera1Button on on on"), 10000);
-		QCOMPARE(panel.findChild<QLabel *>("ConnectionLabel")->text(), QString("CameraReconnected"));
+		QCOMPARE(statusLine(panel), QString("CameraReconnected"));
 		QCOMPARE(states(), QString("CameraStateConnected CameraStateNoAddress"));
-		QCOMPARE(warnings().size(), 1);
+		QCOMPARE(warnings(), QStringList()); // the box about this camera closed itself
 	}
 
 	void invalidAnswerLeavesControl();
@@ -273,6 +325,23 @@ private slots:
 		TestPanel panel;
 		QVERIFY(panel.action("UseHotHeys")->isChecked() && panel.action("BridgeOpenToNetwork")->isChecked());
 		QVERIFY(reachable("192.0.2.1"));
+	}
+
+	// Escape hides the floating panel; inside a dock (a widget of another window) the dock is OBS's to close.
+	void escapeInsideADock()
+	{
+		QWidget dock;
+		TestPanel panel;
+		panel.setParent(&dock, Qt::Widget);
+		dock.show();
+		QVERIFY(QTest::qWaitForWindowExposed(&dock));
+		panel.setFocus();
+		QTest::keyClick(&panel, Qt::Key_Escape);
+		QVERIFY(panel.isVisible());
+		panel.setParent(nullptr, Qt::Dialog);
+		panel.show();
+		QTest::keyClick(&panel, Qt::Key_Escape);
+		QVERIFY(panel.isHidden());
 	}
 
 	// The assignment dialog has no parent: opened twice it is still one, and the panel takes it with it.
@@ -443,10 +512,14 @@ void MainDialogTest::sends_data()
 	row("pan left -170 stored", limit(1, -170, "PanLeftLimit"), {"81 01 06 07 00 00"});
 	row("unknown limit type", limit(7, 1), {});
 
-	row("10+ and 5, CALL: 15", clicks({"TenButton", "Preset5Button", "CallButton"}), {"81 01 04 3f 02 0f ff"});
-	row("3, STORE", clicks({"Preset3Button", "StoreButton"}), {"81 01 04 3f 01 03 ff"});
-	row("9 clicked twice, CALL: nothing", clicks({"Preset9Button", "Preset9Button", "CallButton"}), {});
-	row("nothing, CALL", clicks({"CallButton"}), {});
+	row("10+ and 5, CALL: 15", status({"TenButton", "Preset5Button", "CallButton"}, "Preset 15 recalled"),
+	    {"81 01 04 3f 02 0f ff"});
+	row("3, STORE", status({"Preset3Button", "StoreButton"}, "Preset 3 stored"), {"81 01 04 3f 01 03 ff"});
+	row("10+ alone, STORE: 10", status({"TenButton", "StoreButton"}, "Preset 10 stored"), {"81 01 04 3f 01 0a ff"});
+	row("9 clicked twice, CALL: nothing",
+	    status({"Preset9Button", "Preset9Button", "CallButton"}, "Choose a preset number first"), {});
+	row("nothing, STORE", status({"StoreButton"}, "Choose a preset number first"), {});
+	row("10+ labels, then 12 recalled", tensLabels, {"81 01 04 3f 02 0c ff"});
 	row("10+ twice and 1, STORE: 1", clicks({"TenButton", "TenButton", "Preset1Button", "StoreButton"}),
 	    {"81 01 04 3f 01 01 ff"});
 

@@ -90,6 +90,8 @@ private slots:
 	void panelAndDialogs()
 	{
 		useLocale(QTest::currentDataTag());
+		const QString longName = "Western close-up of the pulpit";
+		writeSettings(QJsonObject{{"1", longName}});
 		ModuleTranslator translator;
 		QCoreApplication::installTranslator(&translator); // as the host does while the panel is built
 		TestPanel panel;
@@ -104,6 +106,9 @@ private slots:
 		QCOMPARE(panel.findChild<QGroupBox *>("ExposureBox")->title(), text("Exposure"));
 		QCOMPARE(fullText(panel.findChild<QLabel *>("ShutterSpeedLabel")), text("Shutterspeed"));
 		QCOMPARE(panel.windowTitle(), text("PluginTitle"));
+		QCOMPARE(fullText(panel.findChild<QPushButton *>("Preset1Button")), longName);
+		// The quick-exposure and on/off buttons carry the locale's words over word-less images.
+		QCOMPARE(fullText(panel.findChild<QPushButton *>("BackLightButton")), text("BackLight"));
 		QVERIFY(panel.findChild<QComboBox *>("AWBModeBox")->findText(text("OnePush")) >= 0);
 		QStringList tooWide = clipped(&panel);
 
@@ -122,6 +127,7 @@ private slots:
 			tooWide += clipped(window);
 		}
 		QCOMPARE(fullText(rename.findChild<QPushButton *>("ApplyButton")), text("Apply"));
+		QCOMPARE(fullText(limits.findChild<QPushButton *>("PTZSpeedCompButton")), text("SwitchOff"));
 		QCOMPARE(assign.findChild<QComboBox *>("CameraComboBox")->itemText(7), text("Camera8"));
 		QVERIFY2(tooWide.isEmpty(), qPrintable(tooWide.join("; ")));
 	}

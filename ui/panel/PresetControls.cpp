@@ -1,13 +1,26 @@
 #include "ui/panel/PresetControls.h"
 #include "ui_MainDialog.h"
 
+#include "ui/CellTextFitter.h"
+
 #include "control/CameraRig.h"
 #include "models/ViscaParamOps.h"
+#include "plugin/ModuleText.h"
 #include "settings/PanelSettings.h"
 #include "settings/Utils.h"
 
 #include <QButtonGroup>
+#include <QPointer>
 #include <QSignalBlocker>
+
+namespace {
+
+QString localeText(const char *key, int number)
+{
+	return QString::fromUtf8(obs_module_text(key)).arg(number);
+}
+
+} // namespace
 
 PresetControls::PresetControls(Ui::MainDialog *ui, CameraRig &rig, QObject *parent)
 	: QObject(parent), ui(ui), rig(rig), buttons(new QButtonGroup(this))
@@ -20,6 +33,12 @@ PresetControls::PresetControls(Ui::MainDialog *ui, CameraRig &rig, QObject *pare
 	for (int k = 0; k < 9; ++k)
 		buttons->addButton(presets[k], k + 1);
 	connect(buttons, &QButtonGroup::idClicked, this, &PresetControls::toggle);
+	// With 10+ pressed the nine buttons stand for 11-19 and say so.
+	connect(ui->TenButton, &QPushButton::toggled, this, &PresetControls::loadNames);
+	connect(&rig, &CameraRig::presetRecalled, this, [this](int slot, int number) {
+		if (slot == this->rig.selectedSlot())
+			showStatus(localeText("PresetRecalled", number));
+	});
 	connect(ui->StoreButton, &QPushButton::pressed, this, [this] { storeOrCall(true); });
 	connect(ui->CallButton, &QPushButton::pressed, this, [this] { storeOrCall(false); });
 	connect(ui->PresetSpeedBox, &QComboBox::currentTextChanged, this, [this](const QString &text) {
@@ -32,8 +51,11 @@ PresetControls::PresetControls(Ui::MainDialog *ui, CameraRig &rig, QObject *pare
 void PresetControls::loadNames()
 {
 	const PanelSettings &settings = PanelSettings::instance();
-	for (int k = 1; k <= 9; ++k)
-		buttons->button(k)->setText(settings.presetName(k));
+	const bool tens = ui->TenButton->isChecked();
+	for (int k = 1; k <= 9; ++k) {
+		buttons->button(k)->setText(tens ? QString::number(10 + k) : settings.presetName(k));
+		CellTextFitter::fit(buttons->button(k));
+	}
 }
 
 void PresetControls::toggle(int number)
@@ -59,15 +81,34 @@ void PresetControls::storeOrCall(bool store)
 {
 	const int number = selectedNumber();
 	CameraSession *camera = rig.selected();
-	if (number > 0 && camera != nullptr) {
+	if (number == 0) {
+		showStatus(QString::fromUtf8(obs_module_text("ChoosePresetFirst")));
+	} else if (camera != nullptr) {
+		// The line follows the camera's answer; a recall's success line comes with the rig's signal, which
+		// hotkeys and the bridge's recalls raise too.
+		const int slot = camera->slot();
+		QPointer<PresetControls> self(this);
+		const auto done = [self, slot, number, store](CameraSession::Outcome outcome) {
+			if (!self)
+				return;
+			if (outcome == CameraSession::Outcome::Completed && store)
+				self->showStatus(localeText("PresetStored", number));
+			else if (outcome == CameraSession::Outcome::Failed)
+				self->showStatus(localeText("CameraNotAnswering", slot));
+		};
 		if (store)
-			camera->storePreset(number);
+			camera->storePreset(number, done);
 		else
-			rig.recallPreset(camera->slot(), number, CameraRig::Origin::Panel);
+			rig.recallPreset(slot, number, CameraRig::Origin::Panel, done);
 	}
 	ui->TenButton->setChecked(false);
 	for (QAbstractButton *preset : buttons->buttons())
 		preset->setChecked(false);
+}
+
+void PresetControls::showStatus(const QString &text)
+{
+	ui->ConnectionLabel->setText(text);
 }
 
 void PresetControls::applyModel(const ViscaParamOps &ops)

@@ -10,7 +10,8 @@ namespace Ui {
 class MainDialog;
 }
 
-// Presets 1-9 with their names, "10+", STORE and CALL, and the preset speed of the selected camera.
+// Presets 1-9 with their names (11-19 while "10+" is pressed), STORE and CALL with a status line for each, and
+// the preset speed of the selected camera.
 class PresetControls : public QObject {
 	Q_OBJECT
 
@@ -27,6 +28,8 @@ private:
 	void toggle(int number);
 	int selectedNumber() const;
 	void storeOrCall(bool store);
+	// A short line in the panel's status bar: what the last store or recall did.
+	void showStatus(const QString &text);
 
 	Ui::MainDialog *ui;
 	CameraRig &rig;
