@@ -30,6 +30,12 @@ QString localeText(const char *key)
 }
 
 // The slot's nickname, or the locale's slot word ("Camera1" to "Camera8" are the keys) for a slot without one.
+// The settings' word for a slot (index from 0): "Camera1" to "Camera8".
+QString slotKey(int index)
+{
+	return QStringLiteral("Camera%1").arg(index + 1);
+}
+
 QString slotTitle(int slot)
 {
 	const PanelSettings &settings = PanelSettings::instance();
