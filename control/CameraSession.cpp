@@ -472,7 +472,7 @@ bool CameraSession::drive(int panDirection, int panSpeed, int tiltDirection, int
 			link.setTiltSpeed(keptTilt);
 			return ok;
 		},
-		done);
+		done, false); // the pad paces its own drives
 }
 
 bool CameraSession::zoomAt(bool in, int speed, Done done)
@@ -489,7 +489,7 @@ bool CameraSession::zoomAt(bool in, int speed, Done done)
 			link.setZoomSpeed(kept);
 			return ok;
 		},
-		done);
+		done, false); // the pad paces its own drives
 }
 
 void CameraSession::finishMotion(bool panTilt, bool zoom, int boundMs)
@@ -503,9 +503,9 @@ void CameraSession::finishMotion(bool panTilt, bool zoom, int boundMs)
 			return ok;
 		};
 	};
-	if (panTilt && motion(PanTilt, true, counted(&viscaIpModule::panTiltStop), {}))
+	if (panTilt && motion(PanTilt, true, counted(&viscaIpModule::panTiltStop), {}, false))
 		++posted;
-	if (zoom && motion(Zoom, true, counted(&viscaIpModule::zoomStop), {}))
+	if (zoom && motion(Zoom, true, counted(&viscaIpModule::zoomStop), {}, false))
 		++posted;
 	QElapsedTimer clock;
 	clock.start();
