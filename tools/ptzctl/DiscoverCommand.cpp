@@ -3,6 +3,7 @@
 #include "discovery/OnvifDiscovery.h"
 #include "models/ModelIdentifier.h"
 
+#include <QLoggingCategory>
 #include <QHostAddress>
 #include <QTextStream>
 
@@ -59,6 +60,9 @@ bool parseDestination(const QString &text, QHostAddress &address, quint16 &port)
 
 int runDiscoverCommand(const QStringList &args)
 {
+	// The links' own debug lines are for developers (QT_LOGGING_RULES brings them back); the output is the
+	// command's.
+	QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 	QHostAddress destination(QHostAddress::Broadcast);
 	quint16 port = OnvifDiscovery::DefaultPort;
 	bool identify = false;

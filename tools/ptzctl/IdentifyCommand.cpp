@@ -2,6 +2,7 @@
 
 #include "models/ModelIdentifier.h"
 
+#include <QLoggingCategory>
 #include <QTextStream>
 
 namespace {
@@ -17,6 +18,9 @@ void printUsage(QTextStream &out)
 
 int runIdentifyCommand(const QStringList &args)
 {
+	// The links' own debug lines are for developers (QT_LOGGING_RULES brings them back); the output is the
+	// command's.
+	QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 	QTextStream err(stderr);
 	QString ip;
 	int port = ModelIdentifier::defaultPort;

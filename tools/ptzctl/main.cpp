@@ -1,7 +1,6 @@
 #include "Commands.h"
 
 #include <QCoreApplication>
-#include <QLoggingCategory>
 #include <QTextStream>
 
 #include <cstring>
@@ -35,9 +34,6 @@ void printUsage(QTextStream &out)
 int main(int argc, char **argv)
 {
 	QCoreApplication app(argc, argv);
-	// The links' own debug lines are for developers (QT_LOGGING_RULES brings them back); the output is the
-	// command's.
-	QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 	QStringList args = app.arguments().mid(1);
 	QTextStream err(stderr);
 	if (args.isEmpty()) {
