@@ -23,7 +23,7 @@ work=$(mktemp -d /tmp/ptz-demo.XXXXXX)
 # whole foreground process group); the shell only removes the throwaway folder.
 trap 'rm -rf "$work"' EXIT
 cmake --install "$BUILD_DIR" --component obs-user-plugin --prefix "$work/config/obs-studio/plugins" >/dev/null
-ptzctl=$(find "$BUILD_DIR" -name ptzctl -type f -perm -u+x | head -n 1)
+ptzctl=$(find "$BUILD_DIR" -name ptzctl -type f -perm -u+x -print -quit)
 
 private_net=0
 if [ "$(id -u)" = 0 ] && unshare -n true 2>/dev/null; then private_net=1; fi

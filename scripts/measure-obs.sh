@@ -16,10 +16,10 @@ export XDG_RUNTIME_DIR=$work/runtime
 if [ $qt = 6 ]; then
 	mkdir "$work/host"
 	tar -xJf "$OBS_QT6_TARBALL" -C "$work/host"
-	obs=$(find "$work/host" -path '*/bin/obs' -type f | head -n 1)
+	obs=$(find "$work/host" -path '*/bin/obs' -type f -print -quit)
 	export PTZ_OBS_ROOT=$(dirname "$(dirname "$obs")")
 fi
-module=$(find "$BUILD_DIR" -name OBS-BrenmoorCameraControlPlugin.so | head -n 1)
-ptzctl=$(find "$BUILD_DIR" -name ptzctl -type f -perm -u+x | head -n 1)
+module=$(find "$BUILD_DIR" -name OBS-BrenmoorCameraControlPlugin.so -print -quit)
+ptzctl=$(find "$BUILD_DIR" -name ptzctl -type f -perm -u+x -print -quit)
 unshare -n -- dbus-run-session -- /usr/bin/python3 scripts/measure_obs.py "$module" data "$ptzctl" "$work/run" "${1:-5}" \
 	2> >(grep -v 'dbus-daemon\|SpiRegistry' >&2)

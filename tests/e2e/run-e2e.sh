@@ -41,7 +41,7 @@ mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR=$work/runtime
 if [ -n "$tarball" ]; then
 	mkdir "$work/host"
-	tar -xJf "$tarball" -C "$work/host" && obs=$(find "$work/host" -path '*/bin/obs' -type f | head -n 1)
+	tar -xJf "$tarball" -C "$work/host" && obs=$(find "$work/host" -path '*/bin/obs' -type f -print -quit)
 	if [ -n "$overlay" ] && ! tar -xJf "$overlay" -C "$work/host"; then
 		echo "FAIL: cannot unpack $overlay" >&2
 		exit 1

@@ -24,8 +24,11 @@ if [ -z "$tarball" ] && [ ! -e /usr/lib/x86_64-linux-gnu/obs-plugins/obs-websock
 	missing+=("Debian's obs-websocket (obs-studio package)")
 fi
 if [ -n "$tarball" ] && [ ! -f "$overlay" ]; then missing+=("the obs-websocket tarball '$overlay'"); fi
-# The one library obs-websocket 5.5 needs beside OBS's own.
-if [ -n "$tarball" ] && ! ldconfig -p | grep -q 'libqrcodegencpp\.so\.1 '; then missing+=("libqrcodegencpp1"); fi
+# The one library obs-websocket 5.5 needs beside OBS's own. (No "ldconfig -p | grep -q": under pipefail the
+# early exit of grep can fail the pipeline with SIGPIPE although the library is there.)
+if [ -n "$tarball" ] && [ -z "$(/sbin/ldconfig -p 2>/dev/null | awk '$1 == "libqrcodegencpp.so.1"')" ]; then
+	missing+=("libqrcodegencpp1")
+fi
 if [ ${#missing[@]} -gt 0 ]; then
 	echo "FAIL: missing for the remote-control test: ${missing[*]} (run scripts/setup.sh)" >&2
 	exit 1
@@ -36,19 +39,19 @@ export XDG_RUNTIME_DIR=$work/runtime
 status=0
 if [ -n "$tarball" ]; then
 	mkdir "$work/host"
-	tar -xJf "$tarball" -C "$work/host" && obs=$(find "$work/host" -path '*/bin/obs' -type f | head -n 1)
+	tar -xJf "$tarball" -C "$work/host" && obs=$(find "$work/host" -path '*/bin/obs' -type f -print -quit)
 	if [ -z "${obs:-}" ]; then
 		echo "FAIL: cannot unpack $tarball or it has no bin/obs" >&2
 		exit 1
 	fi
 	export PTZ_OBS_ROOT=$(dirname "$(dirname "$obs")")
-	if find "$PTZ_OBS_ROOT" -name 'obs-websocket.so' | grep -q .; then
+	if [ -n "$(find "$PTZ_OBS_ROOT" -name 'obs-websocket.so')" ]; then
 		echo "FAIL: $tarball already holds obs-websocket; the check without it cannot run" >&2
 		exit 1
 	fi
 	unshare -n -- dbus-run-session -- /usr/bin/python3 "$here/test_remote_e2e.py" --without-websocket "$1" "$2" \
 		"$work/plain" || status=1
-	if ! tar -xJf "$overlay" -C "$work/host" || ! find "$PTZ_OBS_ROOT" -name 'obs-websocket.so' | grep -q .; then
+	if ! tar -xJf "$overlay" -C "$work/host" || ! [ -n "$(find "$PTZ_OBS_ROOT" -name 'obs-websocket.so')" ]; then
 		echo "FAIL: cannot unpack $overlay over $PTZ_OBS_ROOT" >&2
 		exit 1
 	fi
