@@ -5,7 +5,7 @@
 #include "visca/CameraWorker.h"
 #include "visca/JS4ViscaIPModule.h"
 #include "visca/viscaIpModule.h"
-#include "models/DeveloperLog.h"
+#include "visca/DeveloperLog.h"
 
 #include <QtDebug>
 
@@ -43,16 +43,16 @@ CameraModelMap ModelIdentifier::identifyCamera(const QString &ip)
 	std::string model;
 	if (!probeJs4(*js4Link, model)) {
 		if (!plainLink->connectCamera(ip, m_port)) {
-			qCDebug(developerLog, "%s", notMatchLine);
+			DeveloperLog::line("%s", notMatchLine);
 			return {};
 		}
-		qCDebug(developerLog, "IP custom------------------------\n");
+		DeveloperLog::line("IP custom------------------------\n");
 		if (probeFirstId(*plainLink, model)) {
-			qCDebug(developerLog, " tmpH32P connect camID = %s", model.c_str());
+			DeveloperLog::line(" tmpH32P connect camID = %s", model.c_str());
 		} else if (probeSecondId(*plainLink, model)) {
-			qCDebug(developerLog, " tmpP77K connect ");
+			DeveloperLog::line(" tmpP77K connect ");
 		} else {
-			qCDebug(developerLog, "%s", notMatchLine);
+			DeveloperLog::line("%s", notMatchLine);
 			return {};
 		}
 	}
@@ -104,11 +104,11 @@ bool ModelIdentifier::probeJs4(viscaIpModule &link, std::string &model)
 	QByteArray reply;
 	link.sendRawInquiry(reply, versionInquiry, sizeof(versionInquiry));
 	if (reply.isEmpty()) {
-		qCDebug(developerLog, "JS4 parse failed , No data");
+		DeveloperLog::line("JS4 parse failed , No data");
 		return false;
 	}
 	if (reply.size() < minimumIdReplyLength) {
-		qCDebug(developerLog, "JS4 parse failed, data Not Match");
+		DeveloperLog::line("JS4 parse failed, data Not Match");
 		return false;
 	}
 	// 90 50 then the vendor code: 02 01 is the JS4's.
@@ -123,11 +123,11 @@ bool ModelIdentifier::probeFirstId(viscaIpModule &link, std::string &model)
 	QByteArray reply;
 	link.sendRawInquiry(reply, firstIdInquiry, sizeof(firstIdInquiry));
 	if (reply.isEmpty()) {
-		qCDebug(developerLog, "H32P1 parse failed,Not Match,set default");
+		DeveloperLog::line("H32P1 parse failed,Not Match,set default");
 		return false;
 	}
 	if (reply.size() < minimumIdReplyLength) {
-		qCDebug(developerLog, "H32P2 parse failed,Not Match,set default");
+		DeveloperLog::line("H32P2 parse failed,Not Match,set default");
 		return false;
 	}
 	model = modelNameForReply(reply, false);
@@ -139,14 +139,14 @@ bool ModelIdentifier::probeSecondId(viscaIpModule &link, std::string &model)
 	QByteArray reply;
 	link.sendRawInquiry(reply, secondIdInquiry, sizeof(secondIdInquiry));
 	if (reply.isEmpty()) {
-		qCDebug(developerLog, "P77K parse failed  arr.isEmpty()");
+		DeveloperLog::line("P77K parse failed  arr.isEmpty()");
 		return false;
 	}
 	if (reply.size() < minimumIdReplyLength) {
-		qCDebug(developerLog, "P77K parse failed inq.length() < 36");
+		DeveloperLog::line("P77K parse failed inq.length() < 36");
 		return false;
 	}
-	qCDebug(developerLog, " inq   =  %s", reply.toHex().constData());
+	DeveloperLog::line(" inq   =  %s", reply.toHex().constData());
 	model = modelNameForReply(reply, true);
 	return true;
 }
@@ -158,6 +158,6 @@ std::string ModelIdentifier::modelNameForReply(const QByteArray &reply, bool log
 	for (int i = 10; i <= 12; ++i)
 		code.append(QChar(static_cast<unsigned char>(reply.at(i))));
 	if (logCode)
-		qCDebug(developerLog, " CamIdCode   =  %s", qUtf8Printable(code));
+		DeveloperLog::line(" CamIdCode   =  %s", qUtf8Printable(code));
 	return m_registry->modelNameForCode(code.toStdString());
 }

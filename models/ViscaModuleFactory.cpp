@@ -4,7 +4,7 @@
 #include "JS4ViscaIPModule.h"
 #include "ModelFamily.h"
 #include "viscaIpModule.h"
-#include "models/DeveloperLog.h"
+#include "visca/DeveloperLog.h"
 
 #include <QtDebug>
 
@@ -12,7 +12,7 @@ viscaIpModule *createViscaModule(const QString &model)
 {
 	switch (ModelFamily::of(model.toStdString()).link) {
 	case ModelFamily::Link::H32P:
-		qCDebug(developerLog, "model %s", model.toUtf8().constData());
+		DeveloperLog::line("model %s", model.toUtf8().constData());
 		return new H32PViscaIPModule();
 	case ModelFamily::Link::JS4:
 		return new JS4ViscaIPModule();

@@ -1,7 +1,7 @@
 #include "CameraHotKey.h"
 
 #include "plugin/ModuleText.h"
-#include "models/DeveloperLog.h"
+#include "visca/DeveloperLog.h"
 
 #include <QDebug>
 #include <QFileInfo>
@@ -122,14 +122,14 @@ void CameraHotKey::registerAndLoad(const QString &iniPath)
 	// The path is bounded like the front end's own profile path buffer.
 	QByteArray path = iniPath.toUtf8();
 	if (path.isEmpty() || path.size() >= 512) {
-		qCDebug(developerLog, "Failed to get base.ini path");
+		DeveloperLog::line("Failed to get base.ini path");
 	} else if (QFileInfo(iniPath).isDir()) {
 		// libobs aborts the whole process when asked to parse a directory.
-		qCDebug(developerLog, "Failed to open basic.ini: %d", CONFIG_ERROR);
+		DeveloperLog::line("Failed to open basic.ini: %d", CONFIG_ERROR);
 	} else {
 		int result = config_open(&config, path.constData(), CONFIG_OPEN_ALWAYS);
 		if (result != CONFIG_SUCCESS) {
-			qCDebug(developerLog, "Failed to open basic.ini: %d", result);
+			DeveloperLog::line("Failed to open basic.ini: %d", result);
 			config = nullptr;
 		}
 	}

@@ -15,6 +15,7 @@
 #include "plugin/gamepad/GamepadService.h"
 #include "settings/PanelSettings.h"
 #include "settings/Utils.h"
+#include "visca/DeveloperLog.h"
 
 #include "plugin/PanelDock.h"
 #include "ui/MainDialog.h"
@@ -42,6 +43,12 @@ void logBridgeLine(ViscaTransfer::LogLevel level, const QString &line)
 void logSettingsLine(const QString &line)
 {
 	blog(LOG_INFO, "%s", line.toUtf8().constData());
+}
+
+// Developers' diagnostics: in the log only when OBS runs with --verbose.
+void logDeveloperLine(const char *line)
+{
+	blog(LOG_DEBUG, "%s", line);
 }
 
 void onFrontendEvent(enum obs_frontend_event event, void *)
@@ -96,6 +103,7 @@ MODULE_EXPORT bool obs_module_load(void)
 
 	ViscaTransfer::setLogSink(logBridgeLine);
 	Utils::setLogSink(logSettingsLine);
+	DeveloperLog::setSink(logDeveloperLine);
 	// What works without the panel starts now: the hotkeys (so OBS lists and keeps their bindings) and the
 	// bridge. The panel's form is built when the operator first opens it, or when OBS restores its dock open.
 	cameras = new CameraRig(PanelSettings::instance(), mainWindow);
@@ -141,4 +149,5 @@ MODULE_EXPORT void obs_module_unload(void)
 	// Its file watcher must not outlive the module's code.
 	PanelSettings::destroyInstance();
 	Utils::setLogSink(nullptr);
+	DeveloperLog::setSink(nullptr);
 }

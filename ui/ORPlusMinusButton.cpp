@@ -2,7 +2,7 @@
 #include "ui_ORPlusMinusButton.h"
 
 #include "settings/Utils.h"
-#include "models/DeveloperLog.h"
+#include "visca/DeveloperLog.h"
 
 #include <QDebug>
 #include <QFontMetrics>
@@ -50,9 +50,9 @@ void ORPlusMinusButton::setStepEnabled(bool enabled)
 bool ORPlusMinusButton::setValue(int value)
 {
 	if (_rangeMode) {
-		qCDebug(developerLog, "value == %d", value);
+		DeveloperLog::line("value == %d", value);
 		if (value < MinValue || value > MaxValue) {
-			qCDebug(developerLog, "The value is not in the range(MaxValue and MinValue)");
+			DeveloperLog::line("The value is not in the range(MaxValue and MinValue)");
 			return false;
 		}
 		showLabel(QString::number(value));
@@ -64,7 +64,7 @@ bool ORPlusMinusButton::setValue(int value)
 			return true;
 		}
 	}
-	qCDebug(developerLog, "The value cant' be set.");
+	DeveloperLog::line("The value cant' be set.");
 	return false;
 }
 
@@ -80,7 +80,7 @@ void ORPlusMinusButton::stepUp()
 	if (_rangeMode) {
 		const int v = currentLabel().toInt(nullptr, 10);
 		if (v >= MaxValue) {
-			qCDebug(developerLog, "The value is greater than MaxValue.");
+			DeveloperLog::line("The value is greater than MaxValue.");
 			return;
 		}
 		// A field below the range (empty, before the first value is shown) steps onto MinValue, never outside.
@@ -91,16 +91,16 @@ void ORPlusMinusButton::stepUp()
 	}
 	const int i = _elements.indexOf(currentLabel().toStdString());
 	if (i < 0) {
-		qCDebug(developerLog, "The value is not contained in _elements.");
+		DeveloperLog::line("The value is not contained in _elements.");
 		return;
 	}
 	if (i + 1 >= _elements.size()) {
-		qCDebug(developerLog, "The value is greater than or equal to the size of _elements.");
+		DeveloperLog::line("The value is greater than or equal to the size of _elements.");
 		return;
 	}
 	const std::string &label = _elements.at(i + 1);
 	const int code = _elementValues.value(label);
-	qCDebug(developerLog, "key value = %d", code);
+	DeveloperLog::line("key value = %d", code);
 	showLabel(QString::fromStdString(label));
 	emit valueChanged(code);
 }
@@ -110,7 +110,7 @@ void ORPlusMinusButton::stepDown()
 	if (_rangeMode) {
 		const int v = currentLabel().toInt(nullptr, 10);
 		if (MinValue >= v) {
-			qCDebug(developerLog, "The value is littler than or equal to MinValue(%d).", MinValue);
+			DeveloperLog::line("The value is littler than or equal to MinValue(%d).", MinValue);
 			return;
 		}
 		// Likewise a field above the range steps onto MaxValue.
@@ -121,11 +121,11 @@ void ORPlusMinusButton::stepDown()
 	}
 	const int i = _elements.indexOf(currentLabel().toStdString());
 	if (i < 0) {
-		qCDebug(developerLog, "The value is not contained in _elements.");
+		DeveloperLog::line("The value is not contained in _elements.");
 		return;
 	}
 	if (i == 0) {
-		qCDebug(developerLog, "The value is littler than or equal to 0.");
+		DeveloperLog::line("The value is littler than or equal to 0.");
 		return;
 	}
 	const std::string &label = _elements.at(i - 1);

@@ -1,6 +1,7 @@
 #include "viscaIpModule.h"
 
 #include "CameraWorker.h"
+#include "DeveloperLog.h"
 #include "ViscaFrame.h"
 
 #include <QElapsedTimer>
@@ -181,7 +182,7 @@ bool viscaIpModule::isErrorReply(const QByteArray &reply)
 		break;
 	}
 	if (text)
-		qDebug("%s %d\n", text, code);
+		DeveloperLog::line("%s %d", text, code);
 	return true;
 }
 
@@ -209,7 +210,7 @@ bool viscaIpModule::waitCommandDone(unsigned int sequence)
 			return true;
 		}
 	}
-	qDebug("check count number Error!!");
+	DeveloperLog::line("check count number Error!!");
 	return false;
 }
 
@@ -237,7 +238,7 @@ QByteArray viscaIpModule::exchangeInquiry(const unsigned char *packet, int lengt
 		isErrorReply(reply);
 		return QByteArray();
 	}
-	qDebug("check count number Error!!  = %u", lastSeen);
+	DeveloperLog::line("check count number Error!!  = %u", lastSeen);
 	return QByteArray();
 }
 

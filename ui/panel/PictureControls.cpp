@@ -6,7 +6,7 @@
 #include "control/CameraRig.h"
 #include "models/ViscaParamOps.h"
 #include "settings/Utils.h"
-#include "models/DeveloperLog.h"
+#include "visca/DeveloperLog.h"
 
 #include <QSignalBlocker>
 
@@ -256,7 +256,7 @@ void PictureControls::quickExposure(const char *shutter, const char *shutterAlt,
 		if (code == -1 && step.alternative != nullptr)
 			code = step.stepper->valueOf(QString::fromUtf8(step.alternative));
 		if (code == -1) {
-			qCDebug(developerLog, "%s", step.failure);
+			DeveloperLog::line("%s", step.failure);
 			continue;
 		}
 		step.stepper->setValue(code);
