@@ -2,6 +2,7 @@
 #include "ui_AboutDialog.h"
 #include "HostThemeReset.h"
 
+#include <QLabel>
 #include <QPushButton>
 
 #include <obs-module.h>
@@ -20,8 +21,26 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent), ui(new Ui::AboutDia
 			     " font: normal normal bold 14px Arial; padding: 3px 14px; }"
 			     "QPushButton:pressed { background: #7bb0b7; }");
 	ui->InfoHLayout->insertWidget(0, close);
-	ui->InfoHLayout->insertStretch(1);
 	connect(close, &QPushButton::clicked, this, &QDialog::close);
+
+	// The licence and the project page, each a link that opens in the browser.
+	const auto link = [](const QString &url, const char *key) {
+		return QStringLiteral("<a style=\"color: #7bb0b7;\" href=\"%1\">%2</a>")
+			.arg(url, QString::fromUtf8(obs_module_text(key)).toHtmlEscaped());
+	};
+	auto *links = new QLabel(
+		link(QStringLiteral("https://www.gnu.org/licenses/old-licenses/gpl-2.0.html"), "AboutLicence") +
+			QStringLiteral(" &nbsp;&middot;&nbsp; ") +
+			link(QStringLiteral(PTZ_PROJECT_URL), "AboutProjectPage"),
+		this);
+	links->setObjectName("LinksLabel");
+	links->setStyleSheet("font: normal normal normal 13px Arial; color: #FFFFFF;");
+	links->setTextFormat(Qt::RichText);
+	links->setOpenExternalLinks(true);
+	links->setTextInteractionFlags(Qt::TextBrowserInteraction);
+	links->setAlignment(Qt::AlignCenter);
+	ui->InfoHLayout->insertWidget(1, links, 1);
+	ui->VersionLabel->setText(QStringLiteral("V" PTZ_PLUGIN_VERSION));
 }
 
 AboutDialog::~AboutDialog()
