@@ -1,5 +1,5 @@
 #include "PanelDock.h"
-#include "PanelScrollArea.h"
+#include "panel/PanelScrollArea.h"
 
 #include <QApplication>
 #include <QDockWidget>
@@ -87,8 +87,7 @@ void PanelDock::prepareContent()
 	}
 	if (prepare)
 		prepare();
-	// Watched once built: the form's own first sizes are not the operator's change of view, and a dock OBS
-	// restored keeps the size it was left at.
+	// Watched for "Close" once built.
 	if (moveIn)
 		panel->installEventFilter(this);
 }
@@ -189,6 +188,12 @@ void PanelDock::fitToPanel()
 		mainWindow->resizeDocks({dock.data()}, {size.height()}, Qt::Vertical);
 }
 
+void PanelDock::panelViewChanged()
+{
+	if (dock && dock->isVisible())
+		QTimer::singleShot(0, this, &PanelDock::fitToPanel);
+}
+
 void PanelDock::panelClosed()
 {
 	// "Close" hides the panel itself (Escape does only while it floats as a window of its own); inside a dock that
@@ -202,10 +207,7 @@ void PanelDock::panelClosed()
 bool PanelDock::eventFilter(QObject *watched, QEvent *event)
 {
 	if (watched == panel && dock) {
-		if (event->type() == QEvent::Resize && dock->isVisible() &&
-		    static_cast<QResizeEvent *>(event)->oldSize().isValid())
-			QTimer::singleShot(0, this, &PanelDock::fitToPanel);
-		else if (event->type() == QEvent::Hide && panel->isHidden() && dock->isVisible())
+		if (event->type() == QEvent::Hide && panel->isHidden() && dock->isVisible())
 			QTimer::singleShot(0, this, &PanelDock::panelClosed);
 	}
 	return QObject::eventFilter(watched, event);

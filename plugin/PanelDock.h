@@ -31,6 +31,8 @@ public:
 	// The Tools entry: shows the dock and brings it to the front; the first time ever it floats over the
 	// main window at the size of the panel's current view.
 	void present();
+	// The panel changed its view: the dock takes the view's size (later, once the panel's layout has settled).
+	void panelViewChanged();
 
 protected:
 	bool eventFilter(QObject *watched, QEvent *event) override;

@@ -124,6 +124,7 @@ MODULE_EXPORT bool obs_module_load(void)
 		obs_frontend_pop_ui_translation();
 	});
 
+	QObject::connect(panel, &MainDialog::viewChanged, panelDock, &PanelDock::panelViewChanged);
 	QObject::connect(action, &QAction::triggered, [] { panelDock->present(); });
 	return true;
 }

@@ -13,6 +13,7 @@ namespace {
 
 const char *const fullTextProperty = "cellFullText";
 const char *const shownTextProperty = "cellShownText";
+const char *const toolTipSuffixProperty = "cellToolTipSuffix";
 
 template <typename Cell>
 void fitCell(Cell *cell, int room)
@@ -26,7 +27,10 @@ void fitCell(Cell *cell, int room)
 	const QFontMetrics metrics(cell->font());
 	const bool fits = metrics.horizontalAdvance(full) <= room;
 	const QString shown = fits ? full : metrics.elidedText(full, Qt::ElideRight, room);
-	if (fits && cell->toolTip() == full)
+	const QString suffix = cell->property(toolTipSuffixProperty).toString();
+	if (!suffix.isEmpty())
+		cell->setToolTip(fits ? suffix : full + QLatin1Char('\n') + suffix);
+	else if (fits && cell->toolTip() == full)
 		cell->setToolTip(QString());
 	else if (!fits)
 		cell->setToolTip(full);
@@ -95,6 +99,15 @@ void CellTextFitter::fit(QWidget *cell)
 		fitCell(label, label->contentsRect().width() - 2 * label->margin());
 	else if (auto *button = qobject_cast<QAbstractButton *>(cell))
 		fitCell(button, button->width() - 2); // the style's frame around the text
+}
+
+void CellTextFitter::setToolTipSuffix(QWidget *cell, const QString &suffix)
+{
+	cell->setProperty(toolTipSuffixProperty, suffix);
+	const QString shown = cell->property(shownTextProperty).toString();
+	const QString full = cell->property(fullTextProperty).toString();
+	const bool cut = !shown.isEmpty() && shown != full;
+	cell->setToolTip(cut ? full + QLatin1Char('\n') + suffix : suffix);
 }
 
 bool CellTextFitter::eventFilter(QObject *watched, QEvent *event)

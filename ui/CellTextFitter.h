@@ -20,6 +20,8 @@ public:
 	void watch(QWidget *cell);
 	// Fits a watched cell at once, after its text changed with no new layout to follow.
 	static void fit(QWidget *cell);
+	// A tool tip of the cell's own (a state) that the full text joins while the text is cut.
+	static void setToolTipSuffix(QWidget *cell, const QString &suffix);
 
 protected:
 	bool eventFilter(QObject *watched, QEvent *event) override;

@@ -6,6 +6,7 @@
 #include "panel/EditStamps.h"
 #include "panel/MotionControls.h"
 #include "panel/PanelMenus.h"
+#include "panel/PanelReflow.h"
 #include "panel/PictureControls.h"
 #include "panel/PresetControls.h"
 #include "panel/SlotMark.h"
@@ -24,8 +25,6 @@
 
 namespace {
 
-constexpr int simpleWidth = 425;
-constexpr int advancedWidth = 880;
 constexpr int panelHeight = 692;
 
 QString localeText(const char *key)
@@ -42,7 +41,7 @@ MainDialog::MainDialog(QWidget *parent, CameraRig *sharedRig, ViscaTransfer *sha
 {
 	// The simple view's size and the title are there before the form: a dock that holds the panel unbuilt opens
 	// at the right size and under the right name.
-	setFixedSize(simpleWidth, panelHeight);
+	setFixedSize(PanelReflow::simpleWidth, panelHeight);
 	setWindowTitle(tr("PluginTitle"));
 	if (rig == nullptr) {
 		// Standalone: cameras, hotkeys and bridge of its own.
@@ -77,12 +76,17 @@ void MainDialog::ensureBuilt()
 		return;
 	built = true;
 	ui->setupUi(this);
-	hideAdvanceView();
+	// From here the form's own sizes decide the panel's: the room it is given picks the layout.
+	setMinimumSize(0, 0);
+	setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+	reflow = new PanelReflow(ui.get(), this);
+	connect(reflow, &PanelReflow::viewChanged, this, &MainDialog::viewChanged);
 	setStyleSheet(withHostThemeReset("background-color: #474747"));
 	// The preset and quick-exposure buttons share their grid's width: a long text is elided, never widens its
 	// column.
 	auto *fitter = new CellTextFitter(this);
-	const QRegularExpression gridButtons("^(Preset[1-9]|LowLight|Indoor|BackLight|Motion)Button$");
+	const QRegularExpression gridButtons(
+		"^(Preset[1-9]|LowLight|Indoor|BackLight|Motion|Camera[1-8]|Settings|View|Help|Store|Ten|Call)Button$");
 	for (QWidget *cell : findChildren<QPushButton *>(gridButtons))
 		fitter->watch(cell);
 
@@ -111,6 +115,7 @@ void MainDialog::ensureBuilt()
 	connect(&PanelSettings::instance(), &PanelSettings::writeFailed, this,
 		[this](const QString &text) { ui->ConnectionLabel->setText(text); });
 
+	reflow->setAdvanced(false);
 	presets->loadNames();
 	loadSlotLabels();
 	selectionChanged(rig->selectedSlot());
@@ -144,14 +149,26 @@ bool MainDialog::cameraIdle() const
 
 void MainDialog::showAdvanceView()
 {
-	ui->AdvanceFrame->show();
-	setFixedSize(advancedWidth, panelHeight);
+	if (reflow)
+		reflow->setAdvanced(true);
 }
 
 void MainDialog::hideAdvanceView()
 {
-	ui->AdvanceFrame->hide();
-	setFixedSize(simpleWidth, panelHeight);
+	if (reflow)
+		reflow->setAdvanced(false);
+}
+
+void MainDialog::fitTo(QSize room)
+{
+	if (reflow)
+		reflow->fitTo(room);
+}
+
+QSize MainDialog::sizeHint() const
+{
+	// The view at its designed width: a new or floating dock opens at it.
+	return reflow ? QSize(maximumWidth(), minimumHeight()) : QDialog::sizeHint();
 }
 
 void MainDialog::setStatusVisible(bool visible)

@@ -13,6 +13,7 @@ class EditStamps;
 class HotKeyActions;
 class MotionControls;
 class PanelMenus;
+class PanelReflow;
 class PictureControls;
 class PresetControls;
 class QButtonGroup;
@@ -37,8 +38,16 @@ public:
 	// Builds the form, menus and controls; the shared-objects constructor leaves this to the first show.
 	void ensureBuilt();
 
+	// The room a dock gives the panel: the layout that fits it (compact, picture controls below, no logo).
+	Q_INVOKABLE void fitTo(QSize room);
+	QSize sizeHint() const override;
+
 	// The settings file's switch that opens the bridge to other computers (off when absent or unreadable).
 	static bool bridgeOpenToNetworkSetting();
+
+signals:
+	// Simple or advanced view chosen: the dock fits itself to it.
+	void viewChanged();
 
 public slots:
 	void showAdvanceView();
@@ -77,6 +86,7 @@ private:
 	PresetControls *presets = nullptr;
 	PictureControls *picture = nullptr;
 	PanelMenus *menus = nullptr;
+	PanelReflow *reflow = nullptr;
 	// The selected camera was connected and stopped answering: it comes back by itself.
 	bool lost = false;
 	bool built = false;

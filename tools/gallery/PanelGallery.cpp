@@ -2,6 +2,7 @@
 #include "GallerySink.h"
 
 #include "MainDialog.h"
+#include "panel/PanelScrollArea.h"
 #include "PresetRenameDialog.h"
 #include "plugin/ModuleText.h"
 #include "settings/PanelSettings.h"
@@ -150,6 +151,25 @@ void renderMainDialog(GallerySink &sink)
 		QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 	panel.findChild<QPushButton *>("Preset2Button")->setChecked(true);
 	saveBothViews(sink, panel, "connected");
+
+	// In a dock: at its narrowest, short and tall, and at a maximised height.
+	PanelScrollArea dock;
+	panel.setWindowFlags(Qt::Widget);
+	dock.setWidget(&panel);
+	const struct {
+		const char *name;
+		QSize size;
+	} rooms[] = {{"narrow-short", {340, 560}}, {"narrow-tall", {340, 1000}}, {"wide", {1200, 900}}};
+	for (const auto &room : rooms) {
+		dock.resize(room.size);
+		findAction(panel, "SimpleMode")->trigger();
+		sink.save(QStringLiteral("MainDialog-docked-%1-simple").arg(room.name), &dock);
+		findAction(panel, "AdvanceMode")->trigger();
+		sink.save(QStringLiteral("MainDialog-docked-%1-advanced").arg(room.name), &dock);
+	}
+	findAction(panel, "SimpleMode")->trigger();
+	dock.takeWidget();
+	panel.setParent(nullptr);
 }
 
 void renderPresetRenameDialog(GallerySink &sink)

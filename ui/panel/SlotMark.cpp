@@ -1,4 +1,5 @@
 #include "ui/panel/SlotMark.h"
+#include "ui/CellTextFitter.h"
 
 #include "plugin/ModuleText.h"
 
@@ -95,6 +96,6 @@ void showSlotState(QAbstractButton *button, CameraSession::State state, CameraRi
 		words += QStringLiteral(", ") +
 			 QString::fromUtf8(obs_module_text(air == CameraRig::OnAir::Program ? "CameraOnProgram"
 											    : "CameraOnPreview"));
-	button->setToolTip(words);
+	CellTextFitter::setToolTipSuffix(button, words);
 	button->setAccessibleDescription(words);
 }

@@ -1,0 +1,156 @@
+#include "PanelReflow.h"
+#include "ui_MainDialog.h"
+
+#include <QRegularExpression>
+#include <QLayout>
+
+namespace {
+
+// Compact minimum widths: what each control can give up in a narrow dock. Heights stay as designed.
+struct CompactWidth {
+	const char *pattern;
+	int width;
+};
+const CompactWidth compactWidths[] = {
+	{"^(Settings|View|Help)Button$", 60},
+	{"^(SelectCameraBox|CameraControlBox|PTZSpeedBox|ExposureBox|WhilteBalanceBox|ImageBox)$", 0},
+	{"^Camera[1-8]Button$", 56},
+	{"^(Zoom|Focus)Widget$", 50},
+	{"^(UpperLeft|Up|UpperRight|Lef|Home|Right|LowerLeft|Down|LowerRight)Button$", 44},
+	{"^(Preset[1-9]|Store|Ten|Call)Button$", 60},
+	{"^(Pan|Tilt|Zoom|Focus|Preset)SpeedLabel$", 0},
+	{"^PresetSpeedBox$", 100},
+	{"^(ExposureMode|ShutterSpeed|AWB|ImageMode|Sharpness|DigEffect|RGain|BGain)Label$", 0},
+	{"^(ImageMode|DigEffect)Box$", 120},
+};
+
+// The picture grid: designed as two pairs per row, compact as one.
+struct GridPlace {
+	const char *name;
+	int row, column, compactRow;
+	Qt::Alignment alignment;
+};
+const GridPlace imagePlaces[] = {
+	{"ImageModeLabel", 0, 0, 0, {}},
+	{"ImageModeBox", 0, 1, 0, {}},
+	{"SharpnessLabel", 1, 0, 1, {}},
+	{"SharpnessButton", 1, 1, 1, {}},
+	{"SaturationLabel", 1, 2, 2, Qt::AlignRight},
+	{"SaturationButton", 1, 3, 2, {}},
+	{"HueLabel", 2, 0, 3, {}},
+	{"HueButton", 2, 1, 3, {}},
+	{"GammaLabel", 2, 2, 4, Qt::AlignRight},
+	{"GammaButton", 2, 3, 4, {}},
+	{"DigEffectLabel", 3, 0, 5, {}},
+	{"DigEffectBox", 3, 1, 5, {}},
+};
+
+} // namespace
+
+PanelReflow::PanelReflow(Ui::MainDialog *ui, QWidget *panel) : QObject(panel), ui(ui), panel(panel)
+{
+	// The status line spans whatever the view is; its designed width would hold the panel open.
+	ui->StatusFrame->setMinimumWidth(0);
+	for (const CompactWidth &entry : compactWidths) {
+		const QRegularExpression pattern(QString::fromLatin1(entry.pattern));
+		for (QWidget *widget : panel->findChildren<QWidget *>(pattern)) {
+			designedMinimum.insert(widget, widget->minimumSize());
+			designedMaximum.insert(widget, widget->maximumSize());
+			compactMinimum.insert(widget, entry.width);
+		}
+	}
+	secondGainRow = new QHBoxLayout;
+	secondGainRow->setObjectName("GainHLayout2");
+	secondGainRow->setSpacing(ui->GainHLayout->spacing());
+	ui->verticalLayout_3->addLayout(secondGainRow);
+	setCompact(false);
+}
+
+void PanelReflow::setAdvanced(bool advanced)
+{
+	const bool changed = advanced != advancedShown;
+	advancedShown = advanced;
+	ui->AdvanceFrame->setVisible(advanced);
+	fitTo(lastRoom);
+	if (changed)
+		emit viewChanged();
+}
+
+void PanelReflow::fitTo(QSize room)
+{
+	lastRoom = room;
+	const int width = room.isValid() ? room.width() : QWIDGETSIZE_MAX;
+	const bool stack = advancedShown && width < advancedWidth;
+	const int columnWidth = advancedShown ? advancedWidth - simpleWidth : simpleWidth;
+	const bool narrow = width < (stack || !advancedShown ? std::max(columnWidth, simpleWidth) : advancedWidth);
+	apply(narrow, stack, true);
+	if (room.isValid() && formHeight() > room.height())
+		apply(narrow, stack, false);
+
+	const int height = formHeight();
+	const QSize least(panel->layout()->minimumSize().width(), height);
+	const int widest = !advancedShown ? simpleWidth : stack ? std::max(columnWidth, simpleWidth) : advancedWidth;
+	panel->setMinimumSize(std::min(least.width(), widest), least.height());
+	panel->setMaximumSize(std::max(least.width(), widest), least.height());
+}
+
+int PanelReflow::formHeight() const
+{
+	// A nested layout keeps its cached sizes until told: the logo's row, the wrapped rows.
+	for (QLayout *layout : panel->findChildren<QLayout *>())
+		layout->invalidate();
+	panel->layout()->invalidate();
+	return std::max(panel->layout()->minimumSize().height(), panel->layout()->sizeHint().height());
+}
+
+void PanelReflow::apply(bool compact, bool stacked, bool logo)
+{
+	if (compact != compactShown)
+		setCompact(compact);
+	if (stacked != stackedShown) {
+		stackedShown = stacked;
+		ui->ModeHLayout->setDirection(stacked ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
+	}
+	if (logo != logoShown) {
+		logoShown = logo;
+		ui->LogoLabel->setVisible(logo);
+	}
+}
+
+void PanelReflow::setCompact(bool compact)
+{
+	compactShown = compact;
+	for (auto it = designedMinimum.cbegin(); it != designedMinimum.cend(); ++it) {
+		QWidget *widget = it.key();
+		if (compact) {
+			widget->setMinimumSize(std::min(compactMinimum.value(widget), it.value().width()),
+					       it.value().height());
+			widget->setMaximumSize(QWIDGETSIZE_MAX, designedMaximum.value(widget).height());
+		} else {
+			widget->setMinimumSize(it.value());
+			widget->setMaximumSize(designedMaximum.value(widget));
+		}
+	}
+	// The pad's gaps, the white-balance row's right margin and the wide rows that wrap.
+	ui->PTZGridLayout->setSpacing(compact ? 6 : 13);
+	ui->PTZGridLayout->setContentsMargins(compact ? 8 : 15, 14, compact ? 8 : 13, 14);
+	ui->AWBModeVLayout->setContentsMargins(0, 0, compact ? 0 : 139, 0);
+	// Narrow, the menu buttons fill their thirds of the row rather than keep the width of their (cut) words.
+	for (QWidget *button : {ui->SettingsButton, ui->ViewButton, ui->HelpButton})
+		ui->MenuGridLayout->setAlignment(button, compact ? Qt::Alignment() : Qt::AlignHCenter);
+	ui->horizontalLayout_2->setDirection(compact ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
+	QWidget *const wrapped[] = {ui->BGainLabel, ui->BGainButton, ui->OnePushButton};
+	for (QWidget *widget : wrapped) {
+		ui->GainHLayout->removeWidget(widget);
+		secondGainRow->removeWidget(widget);
+		(compact ? secondGainRow : ui->GainHLayout)->addWidget(widget);
+	}
+	for (const GridPlace &place : imagePlaces) {
+		QWidget *widget = panel->findChild<QWidget *>(QString::fromLatin1(place.name));
+		ui->gridLayout_5->removeWidget(widget);
+		if (compact)
+			ui->gridLayout_5->addWidget(widget, place.compactRow, place.column % 2);
+		else
+			ui->gridLayout_5->addWidget(widget, place.row, place.column, place.alignment);
+	}
+}

@@ -1,0 +1,27 @@
+#include "PanelScrollArea.h"
+
+#include <QResizeEvent>
+
+PanelScrollArea::PanelScrollArea(QWidget *parent) : QScrollArea(parent)
+{
+	setFrameShape(QFrame::NoFrame);
+	setStyleSheet("QScrollArea { background-color: #474747; }");
+	// The panel takes the room between its least and its designed size.
+	setWidgetResizable(true);
+	setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+QSize PanelScrollArea::sizeHint() const
+{
+	const int frame = 2 * frameWidth();
+	return widget() ? widget()->sizeHint() + QSize(frame, frame) : QScrollArea::sizeHint();
+}
+
+void PanelScrollArea::resizeEvent(QResizeEvent *event)
+{
+	const int frame = 2 * frameWidth();
+	if (widget())
+		QMetaObject::invokeMethod(widget(), "fitTo", Qt::DirectConnection,
+					  Q_ARG(QSize, event->size() - QSize(frame, frame)));
+	QScrollArea::resizeEvent(event);
+}
