@@ -3,7 +3,8 @@
 
 Starts simulated cameras of several model families on loopback addresses, assigns them to
 camera slots in a throwaway settings file and starts Debian's OBS with the module (already
-installed into the throwaway configuration by demo.sh).
+installed into the throwaway configuration by demo.sh). In the demo's own network namespace the
+cameras also answer WS-Discovery, so the assignment dialog's Search finds them.
 
 With a display: OBS opens on it and the demo waits until OBS is closed.
 Without one: OBS runs on Xvfb, a short scripted session opens the panel from the Tools menu,
@@ -85,20 +86,27 @@ def main():
     work = pathlib.Path(workdir)
     shots = pathlib.Path(shots)
     headless = not os.environ.get("DISPLAY")
-    if os.environ.get("PTZ_DEMO_NETNS") == "1":
+    private_net = os.environ.get("PTZ_DEMO_NETNS") == "1"
+    if private_net:
         bring_up_loopback()
+        # Search broadcasts to 255.255.255.255; here that reaches the cameras on lo, from 127.0.0.1.
+        subprocess.run(["ip", "route", "add", "default", "dev", "lo", "src", "127.0.0.1"], check=True)
     session = ObsSession(work, display=None if headless else os.environ["DISPLAY"])
     sims = []
     try:
         settings = {"hotKey": False}
         for slot, (model, address, nick) in enumerate(CAMERAS, start=1):
-            sims.append(Simulator(ptzctl, model, address, work / f"camera{slot}-{model}.log"))
+            # Only inside the private namespace: on the machine's own network they would listen on port 3702.
+            discoverable = ("--discoverable", "--name", nick) if private_net else ()
+            sims.append(Simulator(ptzctl, model, address, work / f"camera{slot}-{model}.log", options=discoverable))
             settings[f"Camera{slot}IP"] = address
             settings[f"Camera{slot}NickName"] = nick
         session.prepare(settings=settings)
         print("simulated cameras:")
         for slot, (model, address, nick) in enumerate(CAMERAS, start=1):
             print(f"  Camera{slot}: {nick:14} {model:10} {address}:52381")
+        if private_net:
+            print("they answer WS-Discovery too: the assignment dialog's Search finds them")
         print(f"OBS configuration: {session.cfg}")
         print(f"module settings:   {session.settings_path}")
         if headless:
