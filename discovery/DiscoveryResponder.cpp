@@ -246,11 +246,19 @@ bool DiscoveryResponder::start()
 		auto ipv4 = [](const sockaddr *address) {
 			return reinterpret_cast<const sockaddr_in *>(address)->sin_addr.s_addr;
 		};
-		for (const ifaddrs *entry = interfaces; entry; entry = entry->ifa_next) {
-			if (entry->ifa_addr && entry->ifa_addr->sa_family == AF_INET && entry->ifa_netmask &&
-			    ipv4(entry->ifa_addr) == m_address) {
-				found = true;
-				m_netmask = ipv4(entry->ifa_netmask);
+		// The interface address itself, or (the loopback's whole 127.0.0.0/8 being local) a loopback network
+		// that holds it.
+		for (int pass = 0; pass < 2 && !found; ++pass) {
+			for (const ifaddrs *entry = interfaces; entry && !found; entry = entry->ifa_next) {
+				if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET || !entry->ifa_netmask)
+					continue;
+				const uint32_t mask = ipv4(entry->ifa_netmask);
+				found = pass == 0 ? ipv4(entry->ifa_addr) == m_address
+						  : (entry->ifa_flags & IFF_LOOPBACK) &&
+							    (ipv4(entry->ifa_addr) & mask) == (m_address & mask);
+				if (!found)
+					continue;
+				m_netmask = mask;
 				m_broadcast = (entry->ifa_flags & IFF_BROADCAST) && entry->ifa_broadaddr
 						      ? ipv4(entry->ifa_broadaddr)
 						      : 0;

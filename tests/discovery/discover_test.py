@@ -248,12 +248,15 @@ def answers(datagram, to, source="10.200.0.1"):
 def discoverable_checks(ptzctl):
     """Simulated cameras that answer WS-Discovery: found by a search, answering each Probe once, the rest never."""
     both = ["10.200.0.7\tStage", "10.200.0.8\tQK-H32P"]
+    # The third, on the loopback network, answers only there.
     cameras = [simulate(ptzctl, "QK-H57P", "10.200.0.7", "--discoverable", "--name", "Stage"),
-               simulate(ptzctl, "QK-H32P", "10.200.0.8", "--discoverable")]
+               simulate(ptzctl, "QK-H32P", "10.200.0.8", "--discoverable"),
+               simulate(ptzctl, "QK-H57P", "127.0.9.1", "--discoverable", "--name", "Lo")]
     try:
-        for args in ([], ["--identify"]):
+        for args in ([], ["--identify"], ["--to", "127.0.9.1"]):
             r = run(ptzctl, "discover", *args)
-            check("discover %s finds both simulated cameras" % args, sorted(r.stdout.splitlines()) == both, r)
+            expected = ["127.0.9.1\tLo"] if args[:1] == ["--to"] else both
+            check("discover %s finds the simulated cameras" % args, sorted(r.stdout.splitlines()) == expected, r)
         group, broadcast, stage = "239.255.255.250", "255.255.255.255", [("10.200.0.7", 3702)]
         # label, datagram, destination, prober's address, the cameras (address, port) expected to answer
         rows = [("a broadcast Probe", PROBE, broadcast, "10.200.0.1", [("10.200.0.7", 3702), ("10.200.0.8", 3702)]),
