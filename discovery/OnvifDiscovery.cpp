@@ -14,8 +14,6 @@ namespace {
 const QString xaddrsAfterScopes = QStringLiteral("</wsdd:Scopes><wsdd:XAddrs>http://");
 // Second reply format: the address follows this marker and usually ends at the path's slash.
 const QString plainXaddrs = QStringLiteral("<d:XAddrs>http://");
-// The ONVIF name scope; the name follows it.
-const QString nameScope = QStringLiteral("onvif://www.onvif.org/name/");
 const QString nameScopeNoSlash = QStringLiteral("onvif://www.onvif.org/name");
 
 QString firstPart(const QString &text, QChar separator)
@@ -42,6 +40,11 @@ QString withoutControlCharacters(QString text)
 OnvifDiscovery::OnvifDiscovery(QObject *parent, const QHostAddress &destination, quint16 port)
 	: QObject(parent), m_destination(destination), m_port(port)
 {
+}
+
+QString OnvifDiscovery::nameScope()
+{
+	return QStringLiteral("onvif://www.onvif.org/name/");
 }
 
 QByteArray OnvifDiscovery::probeMessage()
@@ -126,15 +129,15 @@ void OnvifDiscovery::parseReply(const QString &reply, const QHostAddress &source
 		address = hostPart(reply.mid(firstFormatAt + xaddrsAfterScopes.size(), 20));
 		const int nameAt = reply.indexOf(nameScopeNoSlash);
 		if (nameAt >= 0)
-			name = firstPart(firstPart(reply.mid(nameAt + nameScope.size(), 20), ' '), '<');
+			name = firstPart(firstPart(reply.mid(nameAt + nameScope().size(), 20), ' '), '<');
 	} else {
 		const int addressAt = reply.lastIndexOf(plainXaddrs);
 		if (addressAt < 0)
 			return;
 		address = hostPart(reply.mid(addressAt + plainXaddrs.size(), 20));
-		const int nameAt = reply.lastIndexOf(nameScope);
+		const int nameAt = reply.lastIndexOf(nameScope());
 		if (nameAt >= 0)
-			name = reply.mid(nameAt + nameScope.size(), 6);
+			name = reply.mid(nameAt + nameScope().size(), 6);
 	}
 	for (const Device &device : m_devices) {
 		if (device.count(address))

@@ -51,6 +51,8 @@ public:
 
 	// The fixed Probe message, UTF-8, 797 bytes.
 	static QByteArray probeMessage();
+	// The ONVIF name scope: the announced name follows it.
+	static QString nameScope();
 
 private:
 	friend struct OnvifDiscoveryTestAccess;

@@ -3,11 +3,13 @@
 
 Starts simulated cameras of several model families on loopback addresses, assigns them to
 camera slots in a throwaway settings file and starts Debian's OBS with the module (already
-installed into the throwaway configuration by demo.sh).
+installed into the throwaway configuration by demo.sh). In the demo's own network namespace the
+cameras also answer WS-Discovery, so the assignment dialog's Search finds them.
 
 With a display: OBS opens on it and the demo waits until OBS is closed.
 Without one: OBS runs on Xvfb, a short scripted session opens the panel from the Tools menu,
-selects Camera 1, presses Up and switches to the advanced view, saving screenshots.
+selects Camera 1, presses Up and switches to the advanced view (and, in the private namespace, runs
+the assignment dialog's Search), saving screenshots.
 
 usage: demo_session.py WORKDIR PTZCTL SHOTS_DIR
 """
@@ -35,7 +37,30 @@ def shoot_window(session, window, path):
     print(f"saved {path}")
 
 
-def scripted_session(session, shots):
+def search_shot(session, a11y, panel, shots):
+    """Settings > Camera Assign > Search, which finds the demo's cameras through WS-Discovery."""
+    settings = a11y.find(role="push button", name="Settings", root=panel)
+    if not settings:
+        raise HarnessError("Settings button not found")
+    session.click(*a11y.center(settings[0]))
+    time.sleep(0.5)
+    session.key("Down", "Return")
+    dialog = wait_for(lambda: a11y.panel_named("Camera Assign"), 10, 0.2)
+    search = a11y.find(role="push button", name="Search", root=dialog) if dialog else []
+    if not search:
+        raise HarnessError("the assignment dialog or its Search button did not show")
+    session.click(*a11y.center(search[0]))
+    found = wait_for(lambda: [n.name for n in a11y.find(role="label", root=dialog) if n.name.endswith("found")], 20)
+    if found != [f"{len(CAMERAS)} cameras found"]:
+        raise HarnessError(f"Search did not find the demo's {len(CAMERAS)} cameras: {found}")
+    time.sleep(0.5)
+    windows = session.windows("^Camera Assign$")
+    if not windows:
+        raise HarnessError("the assignment dialog's window was not found")
+    shoot_window(session, windows[0], shots / "assign-search.png")
+
+
+def scripted_session(session, shots, private_net):
     a11y = Accessibility(session.display)
     wait_for(a11y.app, 10, 0.2)
     panels = session.open_panel(a11y)
@@ -76,6 +101,9 @@ def scripted_session(session, shots):
     shoot_window(session, panel_window, shots / "panel-advanced.png")
     session.screenshot(shots / "obs-with-panel.png")
     print(f"saved {shots / 'obs-with-panel.png'}")
+    # Search broadcasts; only inside the demo's own network namespace.
+    if private_net:
+        search_shot(session, a11y, panel, shots)
 
 
 def main():
@@ -85,27 +113,34 @@ def main():
     work = pathlib.Path(workdir)
     shots = pathlib.Path(shots)
     headless = not os.environ.get("DISPLAY")
-    if os.environ.get("PTZ_DEMO_NETNS") == "1":
+    private_net = os.environ.get("PTZ_DEMO_NETNS") == "1"
+    if private_net:
         bring_up_loopback()
+        # Search broadcasts to 255.255.255.255; here that reaches the cameras on lo, from 127.0.0.1.
+        subprocess.run(["ip", "route", "add", "default", "dev", "lo", "src", "127.0.0.1"], check=True)
     session = ObsSession(work, display=None if headless else os.environ["DISPLAY"])
     sims = []
     try:
         settings = {"hotKey": False}
         for slot, (model, address, nick) in enumerate(CAMERAS, start=1):
-            sims.append(Simulator(ptzctl, model, address, work / f"camera{slot}-{model}.log"))
+            # Only inside the private namespace: on the machine's own network they would listen on port 3702.
+            discoverable = ("--discoverable", "--name", nick) if private_net else ()
+            sims.append(Simulator(ptzctl, model, address, work / f"camera{slot}-{model}.log", options=discoverable))
             settings[f"Camera{slot}IP"] = address
             settings[f"Camera{slot}NickName"] = nick
         session.prepare(settings=settings)
         print("simulated cameras:")
         for slot, (model, address, nick) in enumerate(CAMERAS, start=1):
             print(f"  Camera{slot}: {nick:14} {model:10} {address}:52381")
+        if private_net:
+            print("they answer WS-Discovery too: the assignment dialog's Search finds them")
         print(f"OBS configuration: {session.cfg}")
         print(f"module settings:   {session.settings_path}")
         if headless:
             shots.mkdir(parents=True, exist_ok=True)
             session.start_obs(accessibility=True)
             print(f"OBS started in {session.startup_seconds:.1f} s on Xvfb {session.display}")
-            scripted_session(session, shots)
+            scripted_session(session, shots, private_net)
             seconds = session.quit_obs()
             print("OBS closed" + (f" in {seconds:.1f} s" if seconds is not None else " (forced)"))
         else:

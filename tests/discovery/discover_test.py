@@ -216,10 +216,74 @@ def enter_namespace():
     if netns() == os.environ["PTZ_HOST_NETNS"]:
         fail("still in the machine's own network namespace")
     for command in ("link set lo up", "link add dv0 type veth peer name dv1", "addr add 10.200.0.1/24 dev dv0",
-                    *("addr add %s/24 dev dv1" % a for a in ["10.200.0.%d" % n for n in range(2, 7)] + CROWD),
+                    "addr add 10.201.0.1/24 dev dv0",
+                    *("addr add %s/24 dev dv1" % a for a in ["10.200.0.%d" % n for n in range(2, 9)] + CROWD),
                     "link set dv0 up", "link set dv1 up", "route add default via 10.200.0.2 dev dv0"):
         if subprocess.run(["ip", *command.split()]).returncode:
             fail("cannot set up the namespace: ip " + command)
+
+
+def probe_with(types="dp0:NetworkVideoTransmitter", scopes="", message_id=True):
+    text = PROBE.decode().replace(">dp0:NetworkVideoTransmitter<", ">" + types + "<")
+    if not message_id:
+        text = text.replace("<a:MessageID>uuid:344d2db4-4e08-421f-a32a-b5f6286d4141</a:MessageID>", "")
+    return text.replace("</d:Types>", "</d:Types>" + scopes).encode()
+
+
+def answers(datagram, to, source="10.200.0.1"):
+    """The answers (sender, text) that one datagram sent to port 3702 of `to` draws within 0.4 s."""
+    prober = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    prober.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
+    prober.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_IF, socket.inet_aton(source))
+    prober.bind((source, 0))
+    prober.sendto(datagram, (to, 3702))
+    got, deadline = [], time.monotonic() + 0.4
+    while select.select([prober], [], [], max(0, deadline - time.monotonic()))[0]:
+        text, sender = prober.recvfrom(65536)
+        got.append((sender, text.decode("utf-8", "replace")))
+    prober.close()
+    return got
+
+
+def discoverable_checks(ptzctl):
+    """Simulated cameras that answer WS-Discovery: found by a search, answering each Probe once, the rest never."""
+    both = ["10.200.0.7\tStage", "10.200.0.8\tQK-H32P"]
+    # The third, on the loopback network, answers only there.
+    cameras = [simulate(ptzctl, "QK-H57P", "10.200.0.7", "--discoverable", "--name", "Stage"),
+               simulate(ptzctl, "QK-H32P", "10.200.0.8", "--discoverable"),
+               simulate(ptzctl, "QK-H57P", "127.0.9.1", "--discoverable", "--name", "Lo")]
+    try:
+        for args in ([], ["--identify"], ["--to", "127.0.9.1"]):
+            r = run(ptzctl, "discover", *args)
+            expected = ["127.0.9.1\tLo"] if args[:1] == ["--to"] else both
+            check("discover %s finds the simulated cameras" % args, sorted(r.stdout.splitlines()) == expected, r)
+        group, broadcast, stage = "239.255.255.250", "255.255.255.255", [("10.200.0.7", 3702)]
+        # label, datagram, destination, prober's address, the cameras (address, port) expected to answer
+        rows = [("a broadcast Probe", PROBE, broadcast, "10.200.0.1", [("10.200.0.7", 3702), ("10.200.0.8", 3702)]),
+                ("a multicast Probe", PROBE, group, "10.200.0.1", [("10.200.0.7", 3702), ("10.200.0.8", 3702)]),
+                ("a Probe to one camera", PROBE, "10.200.0.7", "10.200.0.1", stage),
+                ("a Probe for its name scope", probe_with(scopes="<Scopes>onvif://www.onvif.org/name/Stage</Scopes>"),
+                 broadcast, "10.200.0.1", stage),
+                ("a Probe for no type", probe_with(types=""), group, "10.200.0.1",
+                 [("10.200.0.7", 3702), ("10.200.0.8", 3702)]),
+                ("a Probe for another type", probe_with(types="dp0:Printer"), broadcast, "10.200.0.1", []),
+                ("a Probe for another scope", probe_with(scopes="<Scopes>onvif://www.onvif.org/name/Desk</Scopes>"),
+                 broadcast, "10.200.0.1", []),
+                ("a Probe without MessageID", probe_with(message_id=False), broadcast, "10.200.0.1", []),
+                ("a Probe cut short", PROBE[:-20], broadcast, "10.200.0.1", []),
+                ("a ProbeMatch", first(NAME + "X", "http://10.200.0.1:80/x").encode(), broadcast, "10.200.0.1", []),
+                ("a Probe from another network", PROBE, broadcast, "10.201.0.1", [])]
+        for label, datagram, to, source, expected in rows:
+            got = answers(datagram, to, source)
+            check("answered once by each camera it is for: " + label, sorted(s for s, _ in got) == expected, got)
+            if label == "a broadcast Probe":
+                check("the answer relates to the Probe", got and all(
+                    "<wsa:RelatesTo>uuid:344d2db4-4e08-421f-a32a-b5f6286d4141</wsa:RelatesTo>" in text and
+                    "ProbeMatches</wsa:Action>" in text for _, text in got), got)
+    finally:
+        for process in cameras:
+            process.terminate()
+            process.wait()
 
 
 def crowd_checks(ptzctl):
@@ -294,6 +358,7 @@ def namespace(ptzctl, dialog_test):
             device.close()
         if os.path.exists(log):
             os.remove(log)
+    discoverable_checks(ptzctl)
     crowd_checks(ptzctl)
 
 

@@ -1,6 +1,7 @@
 #include "Commands.h"
 
 #include "CameraSimulator.h"
+#include "discovery/DiscoveryResponder.h"
 
 #include <QTextStream>
 
@@ -13,7 +14,12 @@ const char usage[] = "usage: ptzctl simulate --model NAME [--bind ADDR] [--port 
 		     "                        [--silent] [--ack-delay MS] [--completion-delay MS]\n"
 		     "                        [--error-reply] [--error-code N] [--wrong-sequence]\n"
 		     "                        [--duplicate] [--drop N] [--junk N] [--reply-from ADDR]\n"
-		     "Runs a simulated camera (default 127.0.0.2:52381) until SIGINT or SIGTERM.\n";
+		     "                        [--discoverable [--name NAME]]\n"
+		     "Runs a simulated camera (default 127.0.0.2:52381) until SIGINT or SIGTERM.\n"
+		     "--discoverable also answers WS-Discovery Probes on UDP port 3702 (multicast group\n"
+		     "239.255.255.250, broadcasts and the camera's address) from the camera's own network, as an\n"
+		     "ONVIF camera does, announcing the address and NAME (default: the model; 1 to 20 letters,\n"
+		     "digits, '-', '.', '_' or '~'). The address must belong to one of the machine's interfaces.\n";
 
 bool parseNumber(const QString &text, int low, int high, int &out)
 {
@@ -32,6 +38,8 @@ int runSimulateCommand(const QStringList &args)
 	QTextStream err(stderr);
 	CameraSimulator::Options options;
 	bool haveModel = false;
+	bool discoverable = false;
+	QString name;
 	auto fail = [&err](const QString &message) {
 		err << "ptzctl simulate: " << message << "\n" << usage;
 		return 2;
@@ -60,6 +68,7 @@ int runSimulateCommand(const QStringList &args)
 		{"--error-reply", &options.errorReply},
 		{"--wrong-sequence", &options.wrongSequence},
 		{"--duplicate", &options.duplicateReplies},
+		{"--discoverable", &discoverable},
 	};
 
 	for (int i = 0; i < args.size(); i++) {
@@ -102,6 +111,8 @@ int runSimulateCommand(const QStringList &args)
 			options.replyFrom = value.toStdString();
 		} else if (arg == "--log") {
 			options.logFile = value.toStdString();
+		} else if (arg == "--name") {
+			name = value;
 		} else {
 			return fail(QString("unknown option '%1'").arg(arg));
 		}
@@ -116,6 +127,14 @@ int runSimulateCommand(const QStringList &args)
 				    .arg(QString::fromStdString(options.model), known));
 	}
 	options.port = static_cast<uint16_t>(port);
+	if (!name.isNull() && !discoverable)
+		return fail("--name needs --discoverable");
+	if (name.isNull())
+		name = QString::fromStdString(options.model);
+	if (discoverable && !DiscoveryResponder::isValidName(name))
+		return fail(QString("'%1' is not a valid camera name: 1 to %2 letters, digits, '-', '.', '_' or '~'")
+				    .arg(name)
+				    .arg(DiscoveryResponder::MaxNameLength));
 
 	// The signals are taken synchronously below; the simulator thread inherits the mask.
 	sigset_t stopSignals;
@@ -129,12 +148,22 @@ int runSimulateCommand(const QStringList &args)
 		err << "ptzctl simulate: " << QString::fromStdString(simulator.errorString()) << "\n";
 		return 1;
 	}
+	DiscoveryResponder responder({options.bindAddress, name.toStdString(), options.model});
+	if (discoverable && !responder.start()) {
+		simulator.stop();
+		err << "ptzctl simulate: " << QString::fromStdString(responder.errorString()) << "\n";
+		return 1;
+	}
 	std::printf("listening on %s:%u as %s\n", options.bindAddress.c_str(), simulator.boundPort(),
 		    options.model.c_str());
+	if (discoverable)
+		std::printf("answering WS-Discovery on port %u as %s\n", DiscoveryResponder::DefaultPort,
+			    name.toUtf8().constData());
 	std::fflush(stdout);
 
 	int received = 0;
 	sigwait(&stopSignals, &received);
+	responder.stop();
 	simulator.stop();
 	return 0;
 }
