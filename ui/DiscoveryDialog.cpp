@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDebug>
 #include <QGridLayout>
+#include <QLayout>
 #include <QHeaderView>
 #include <QTableWidgetItem>
 
@@ -101,6 +102,9 @@ DiscoveryDialog::DiscoveryDialog(QWidget *parent, const SearchTarget &target)
 		[this] { showAssignment(); });
 	connect(&PanelSettings::instance(), &PanelSettings::slotsChanged, this, &DiscoveryDialog::loadSlotTitles);
 	setWindowFlag(Qt::WindowStaysOnTopHint);
+	// Designed for the English words in the plain style: a host theme or a longer language widens it.
+	ensurePolished();
+	setFixedSize(layout()->minimumSize().expandedTo(size()));
 }
 
 DiscoveryDialog::~DiscoveryDialog() = default;

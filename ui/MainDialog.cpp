@@ -21,6 +21,7 @@
 #include "settings/Utils.h"
 
 #include <QButtonGroup>
+#include <QLabel>
 #include <QRegularExpression>
 
 namespace {
@@ -82,13 +83,18 @@ void MainDialog::ensureBuilt()
 	reflow = new PanelReflow(ui.get(), this);
 	connect(reflow, &PanelReflow::viewChanged, this, &MainDialog::viewChanged);
 	setStyleSheet(withHostThemeReset("background-color: #474747"));
-	// The preset and quick-exposure buttons share their grid's width: a long text is elided, never widens its
-	// column.
+	// The preset, slot, menu and quick-exposure buttons share their grid's width: a long text is elided, never
+	// widens its column.
 	auto *fitter = new CellTextFitter(this);
 	const QRegularExpression gridButtons(
 		"^(Preset[1-9]|LowLight|Indoor|BackLight|Motion|Camera[1-8]|Settings|View|Help|Store|Ten|Call)Button$");
 	for (QWidget *cell : findChildren<QPushButton *>(gridButtons))
 		fitter->watch(cell);
+	// So do the labels, which a narrow dock or a long word squeezes.
+	for (QLabel *label : findChildren<QLabel *>()) {
+		if (label != ui->LogoLabel)
+			fitter->watch(label);
+	}
 
 	motion = new MotionControls(ui.get(), *rig, *edits, this);
 	presets = new PresetControls(ui.get(), *rig, this);
@@ -168,7 +174,7 @@ void MainDialog::fitTo(QSize room)
 QSize MainDialog::sizeHint() const
 {
 	// The view at its designed width: a new or floating dock opens at it.
-	return reflow ? QSize(maximumWidth(), minimumHeight()) : QDialog::sizeHint();
+	return reflow ? reflow->sizeHint() : QDialog::sizeHint();
 }
 
 void MainDialog::setStatusVisible(bool visible)

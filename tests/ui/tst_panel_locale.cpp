@@ -1,5 +1,7 @@
-// The panel and its dialogs in every shipped language: the texts on the widgets are the locale's, and no text is
-// clipped by its cell (a cell too narrow elides it and keeps the full text as the tool tip).
+// The panel and its dialogs in every shipped language, styled with OBS's own theme: the texts on the widgets are
+// the locale's; in a dock at its first size, at its narrowest and at its largest, and in each dialog, no two
+// visible controls overlap, each lies inside its frames, and no text is clipped by its cell (a cell too narrow
+// elides it and keeps the full text as the tool tip).
 
 #include "MainDialogTestSupport.h"
 
@@ -8,6 +10,7 @@
 #include "ModuleTranslator.h"
 #include "PanTiltLimitSettingDialog.h"
 #include "PresetRenameDialog.h"
+#include "panel/PanelScrollArea.h"
 #include "plugin/ModuleText.h"
 
 #include <QComboBox>
@@ -15,11 +18,17 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
+#include <QSlider>
 
 namespace {
 
 const QString localeDir = QStringLiteral(PTZ_SOURCE_DIR "/data/locale/");
+// The theme of Debian's OBS (the obs-studio package).
+const QString obsTheme = QStringLiteral("/usr/share/obs/obs-studio/themes/Yami.qss");
 
 // As the host loads it: English first, the chosen language over it.
 void useLocale(const QString &locale)
@@ -51,8 +60,10 @@ QStringList clipped(QWidget *window)
 		    !elided)
 			out << owner->objectName() + ": " + shown;
 	};
-	for (QLabel *label : window->findChildren<QLabel *>())
-		check(label, label->text(), label->contentsRect().width() - 2 * label->margin());
+	for (QLabel *label : window->findChildren<QLabel *>()) {
+		if (label->textFormat() != Qt::RichText)
+			check(label, label->text(), label->contentsRect().width() - 2 * label->margin());
+	}
 	for (QAbstractButton *button : window->findChildren<QAbstractButton *>())
 		check(button, button->text(), button->width() - 2);
 	for (QGroupBox *box : window->findChildren<QGroupBox *>())
@@ -72,12 +83,61 @@ QStringList clipped(QWidget *window)
 	return out;
 }
 
+// The controls an operator sees: buttons, texts and pictures, boxes, fields and sliders.
+QList<QWidget *> controls(QWidget *window)
+{
+	QList<QWidget *> out;
+	for (QWidget *widget : window->findChildren<QWidget *>()) {
+		const auto *label = qobject_cast<QLabel *>(widget);
+		const bool control =
+			qobject_cast<QAbstractButton *>(widget) || qobject_cast<QComboBox *>(widget) ||
+			qobject_cast<QLineEdit *>(widget) || qobject_cast<QSlider *>(widget) ||
+			(label && (!label->text().isEmpty() || !label->pixmap(Qt::ReturnByValue).isNull()));
+		if (control && widget->isVisibleTo(window) && !widget->size().isEmpty() &&
+		    !qobject_cast<QComboBox *>(widget->parentWidget()))
+			out << widget;
+	}
+	return out;
+}
+
+QRect placeIn(const QWidget *widget, const QWidget *window)
+{
+	return QRect(widget->mapTo(window, QPoint(0, 0)), widget->size());
+}
+
+// "a/b" for every two visible controls that overlap, "a outside b" for a control that leaves one of its frames.
+QStringList misplaced(QWidget *window)
+{
+	QStringList out;
+	const QList<QWidget *> all = controls(window);
+	for (int i = 0; i < all.size(); ++i) {
+		const QRect a = placeIn(all[i], window);
+		for (int j = i + 1; j < all.size(); ++j) {
+			if (all[i]->isAncestorOf(all[j]) || all[j]->isAncestorOf(all[i]))
+				continue;
+			if (a.intersected(placeIn(all[j], window)).width() > 0 &&
+			    a.intersected(placeIn(all[j], window)).height() > 0)
+				out << all[i]->objectName() + "/" + all[j]->objectName();
+		}
+		for (QWidget *frame = all[i]->parentWidget(); frame && frame != window; frame = frame->parentWidget()) {
+			if (!placeIn(frame, window).contains(a))
+				out << all[i]->objectName() + " outside " + frame->objectName();
+		}
+	}
+	return out;
+}
+
 } // namespace
 
 class PanelLocaleTest : public QObject {
 	Q_OBJECT
 
 private slots:
+	void initTestCase()
+	{
+		QVERIFY2(QFile::exists(obsTheme), qPrintable(obsTheme + " missing: run scripts/setup.sh (obs-studio)"));
+		qApp->setStyleSheet("file:///" + obsTheme);
+	}
 	void init() { writeSettings(QJsonObject()); }
 	void cleanup() { moduleTextSetTable(nullptr); }
 
@@ -112,6 +172,28 @@ private slots:
 		QVERIFY(panel.findChild<QComboBox *>("AWBModeBox")->findText(text("OnePush")) >= 0);
 		QStringList tooWide = clipped(&panel);
 
+		// In a dock: the size a new dock opens at, the narrowest dock, a maximised window; each view.
+		PanelScrollArea dock;
+		panel.setWindowFlags(Qt::Widget);
+		dock.setWidget(&panel);
+		dock.show();
+		const QSize first = dock.sizeHint();
+		for (const QSize room : {first, QSize(340, first.height()), QSize(1600, 1000)}) {
+			for (const char *view : {"SimpleMode", "AdvanceMode"}) {
+				dock.resize(room);
+				panel.action(text(view))->trigger();
+				QTest::qWait(20);
+				const QString where =
+					QStringLiteral(" (%1 at %2x%3)").arg(view).arg(room.width()).arg(room.height());
+				for (const QString &fault : misplaced(&panel) + clipped(&panel))
+					tooWide << fault + where;
+				if (dock.horizontalScrollBar()->isVisible())
+					tooWide << "scrolls sideways" + where;
+			}
+		}
+		dock.takeWidget();
+		panel.setParent(nullptr);
+
 		PanTiltLimitSettingDialog limits;
 		PresetRenameDialog rename;
 		DiscoveryDialog assign;
@@ -124,7 +206,7 @@ private slots:
 			window->show();
 			QTest::qWait(20);
 			QCOMPARE(window->windowTitle(), text(title));
-			tooWide += clipped(window);
+			tooWide += clipped(window) + misplaced(window);
 		}
 		QCOMPARE(fullText(rename.findChild<QPushButton *>("ApplyButton")), text("Apply"));
 		QCOMPARE(fullText(limits.findChild<QPushButton *>("PTZSpeedCompButton")), text("SwitchOff"));

@@ -2,6 +2,7 @@
 #include "ui_MainDialog.h"
 
 #include <QRegularExpression>
+#include <QStyle>
 #include <QLayout>
 
 namespace {
@@ -18,9 +19,10 @@ const CompactWidth compactWidths[] = {
 	{"^(Zoom|Focus)Widget$", 50},
 	{"^(UpperLeft|Up|UpperRight|Lef|Home|Right|LowerLeft|Down|LowerRight)Button$", 44},
 	{"^(Preset[1-9]|Store|Ten|Call)Button$", 60},
-	{"^(Pan|Tilt|Zoom|Focus|Preset)SpeedLabel$", 0},
-	{"^PresetSpeedBox$", 100},
-	{"^(ExposureMode|ShutterSpeed|AWB|ImageMode|Sharpness|DigEffect|RGain|BGain)Label$", 0},
+	// Labels: 1 rather than 0, which would fall back to the width of their whole text; they elide.
+	{"^(Pan|Tilt|Zoom|Focus|Preset)SpeedLabel$", 1},
+	{"^PresetSpeedBox$", 115},
+	{"^(ExposureMode|ShutterSpeed|AWB|ImageMode|Sharpness|DigEffect|RGain|BGain)Label$", 1},
 	{"^(ImageMode|DigEffect)Box$", 120},
 };
 
@@ -71,6 +73,9 @@ void PanelReflow::setAdvanced(bool advanced)
 	const bool changed = advanced != advancedShown;
 	advancedShown = advanced;
 	ui->AdvanceFrame->setVisible(advanced);
+	// What the view asks for is its designed layout, whatever room the old view had.
+	apply(false, false, true);
+	viewHint = QSize(advanced ? advancedWidth : simpleWidth, formHeight());
 	fitTo(lastRoom);
 	if (changed)
 		emit viewChanged();
@@ -79,17 +84,34 @@ void PanelReflow::setAdvanced(bool advanced)
 void PanelReflow::fitTo(QSize room)
 {
 	lastRoom = room;
-	const int width = room.isValid() ? room.width() : QWIDGETSIZE_MAX;
-	const bool stack = advancedShown && width < advancedWidth;
-	const int columnWidth = advancedShown ? advancedWidth - simpleWidth : simpleWidth;
-	const bool narrow = width < (stack || !advancedShown ? std::max(columnWidth, simpleWidth) : advancedWidth);
-	apply(narrow, stack, true);
-	if (room.isValid() && formHeight() > room.height())
+	int width = room.isValid() ? room.width() : QWIDGETSIZE_MAX;
+	const int columnWidth = std::max(advancedWidth - simpleWidth, simpleWidth);
+	bool stack = false;
+	// Side by side as long as both columns fit at their least designed widths.
+	int sideBySide = 0;
+	if (advancedShown) {
+		apply(false, false, logoShown);
+		sideBySide = panel->layout()->minimumSize().width();
+	}
+	for (int pass = 0; pass < 2; ++pass) {
+		stack = advancedShown && width < sideBySide;
+		const bool narrow = !advancedShown ? width < simpleWidth : stack && width < columnWidth;
+		apply(narrow, stack, true);
+		if (!room.isValid() || formHeight() <= room.height())
+			break;
+		const int withLogo = formHeight();
 		apply(narrow, stack, false);
+		if (formHeight() >= withLogo)
+			apply(narrow, stack, true); // the other column sets the height: the logo costs nothing
+		// Still taller than the room: the scroll bar takes its width from the room.
+		if (pass > 0 || formHeight() <= room.height())
+			break;
+		width -= panel->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, panel);
+	}
 
 	const int height = formHeight();
 	const QSize least(panel->layout()->minimumSize().width(), height);
-	const int widest = !advancedShown ? simpleWidth : stack ? std::max(columnWidth, simpleWidth) : advancedWidth;
+	const int widest = !advancedShown ? simpleWidth : stack ? columnWidth : advancedWidth;
 	panel->setMinimumSize(std::min(least.width(), widest), least.height());
 	panel->setMaximumSize(std::max(least.width(), widest), least.height());
 }

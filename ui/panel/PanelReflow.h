@@ -27,6 +27,9 @@ public:
 	void fitTo(QSize room);
 	QSize room() const { return lastRoom; }
 
+	// The view's designed size: what a dock opening or changing view takes.
+	QSize sizeHint() const { return viewHint; }
+
 	bool compact() const { return compactShown; }
 	bool stacked() const { return stackedShown; }
 
@@ -51,6 +54,7 @@ private:
 	bool stackedShown = false;
 	bool logoShown = true;
 	QSize lastRoom;
+	QSize viewHint;
 	// The form's own sizes, restored when the room grows again, and the compact minimum widths.
 	QHash<QWidget *, QSize> designedMinimum;
 	QHash<QWidget *, QSize> designedMaximum;

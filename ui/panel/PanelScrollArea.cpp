@@ -1,6 +1,7 @@
 #include "PanelScrollArea.h"
 
 #include <QResizeEvent>
+#include <QStyle>
 
 PanelScrollArea::PanelScrollArea(QWidget *parent) : QScrollArea(parent)
 {
@@ -13,8 +14,10 @@ PanelScrollArea::PanelScrollArea(QWidget *parent) : QScrollArea(parent)
 
 QSize PanelScrollArea::sizeHint() const
 {
+	// With room for a vertical scroll bar: a dock shorter than the view keeps the view's width.
 	const int frame = 2 * frameWidth();
-	return widget() ? widget()->sizeHint() + QSize(frame, frame) : QScrollArea::sizeHint();
+	const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+	return widget() ? widget()->sizeHint() + QSize(frame + bar, frame) : QScrollArea::sizeHint();
 }
 
 void PanelScrollArea::resizeEvent(QResizeEvent *event)
