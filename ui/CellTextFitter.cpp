@@ -34,6 +34,9 @@ void fitCell(Cell *cell, int room)
 		cell->setToolTip(QString());
 	else if (!fits)
 		cell->setToolTip(full);
+	// Screen readers and tools that read the widget tree keep the whole text too.
+	if (cell->accessibleName().isEmpty() || cell->accessibleName() == cell->property(fullTextProperty).toString())
+		cell->setAccessibleName(fits ? QString() : full);
 	if (cell->text() != shown)
 		cell->setText(shown);
 	cell->setProperty(fullTextProperty, full);

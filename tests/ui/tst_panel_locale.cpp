@@ -172,27 +172,32 @@ private slots:
 		QVERIFY(panel.findChild<QComboBox *>("AWBModeBox")->findText(text("OnePush")) >= 0);
 		QStringList tooWide = clipped(&panel);
 
-		// In a dock: the size a new dock opens at, the narrowest dock, a maximised window; each view.
+		// In a dock (which owns a panel of its own): the size a new dock opens at, the narrowest dock, a
+		// maximised window; each view.
 		PanelScrollArea dock;
-		panel.setWindowFlags(Qt::Widget);
-		dock.setWidget(&panel);
+		QCoreApplication::installTranslator(&translator);
+		auto *docked = new TestPanel;
+		QCoreApplication::removeTranslator(&translator);
+		QAction *views[] = {docked->action(text("SimpleMode")), docked->action(text("AdvanceMode"))};
+		QVERIFY(views[0] && views[1]);
+		dock.setWidget(docked);
 		dock.show();
 		const QSize first = dock.sizeHint();
 		for (const QSize room : {first, QSize(340, first.height()), QSize(1600, 1000)}) {
-			for (const char *view : {"SimpleMode", "AdvanceMode"}) {
+			for (QAction *view : views) {
 				dock.resize(room);
-				panel.action(text(view))->trigger();
+				view->trigger();
 				QTest::qWait(20);
-				const QString where =
-					QStringLiteral(" (%1 at %2x%3)").arg(view).arg(room.width()).arg(room.height());
-				for (const QString &fault : misplaced(&panel) + clipped(&panel))
+				const QString where = QStringLiteral(" (%1 at %2x%3)")
+							      .arg(view->text())
+							      .arg(room.width())
+							      .arg(room.height());
+				for (const QString &fault : misplaced(docked) + clipped(docked))
 					tooWide << fault + where;
 				if (dock.horizontalScrollBar()->isVisible())
 					tooWide << "scrolls sideways" + where;
 			}
 		}
-		dock.takeWidget();
-		panel.setParent(nullptr);
 
 		PanTiltLimitSettingDialog limits;
 		PresetRenameDialog rename;

@@ -73,7 +73,8 @@ void PanelReflow::setAdvanced(bool advanced)
 	const bool changed = advanced != advancedShown;
 	advancedShown = advanced;
 	ui->AdvanceFrame->setVisible(advanced);
-	// What the view asks for is its designed layout, whatever room the old view had.
+	// What the view asks for is its designed layout, whatever room the old view had, in the host's style.
+	panel->ensurePolished();
 	apply(false, false, true);
 	viewHint = QSize(advanced ? advancedWidth : simpleWidth, formHeight());
 	fitTo(lastRoom);
@@ -109,7 +110,8 @@ void PanelReflow::fitTo(QSize room)
 		width -= panel->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, panel);
 	}
 
-	const int height = formHeight();
+	// Without its logo the panel takes the whole height of the room: no band under it.
+	const int height = logoShown || !room.isValid() ? formHeight() : std::max(formHeight(), room.height());
 	const QSize least(panel->layout()->minimumSize().width(), height);
 	const int widest = !advancedShown ? simpleWidth : stack ? columnWidth : advancedWidth;
 	panel->setMinimumSize(std::min(least.width(), widest), least.height());
