@@ -7,6 +7,7 @@
 #include "panel/MotionControls.h"
 #include "panel/PanelMenus.h"
 #include "panel/PanelReflow.h"
+#include "panel/ReadingOrder.h"
 #include "panel/PictureControls.h"
 #include "panel/PresetControls.h"
 #include "panel/SlotMark.h"
@@ -122,6 +123,7 @@ void MainDialog::ensureBuilt()
 		[this](const QString &text) { ui->ConnectionLabel->setText(text); });
 
 	reflow->setAdvanced(false);
+	setReadingOrder(this);
 	presets->loadNames();
 	loadSlotLabels();
 	selectionChanged(rig->selectedSlot());

@@ -171,6 +171,20 @@ private slots:
 		QCOMPARE(fullText(panel.findChild<QPushButton *>("BackLightButton")), text("BackLight"));
 		QVERIFY(panel.findChild<QComboBox *>("AWBModeBox")->findText(text("OnePush")) >= 0);
 		QStringList tooWide = clipped(&panel);
+		// The keyboard goes through the controls in reading order.
+		const QStringList landmarks = {"Camera1Button",    "Camera8Button", "UpperLeftButton",
+					       "LowerRightButton", "Preset1Button", "Preset9Button",
+					       "CallButton",       "PanSpeedEdit",  "ExposureModeBox",
+					       "AWBModeBox",       "DigEffectBox"};
+		QStringList visited;
+		QWidget *step = &panel;
+		for (int i = 0; i < 400 && visited.size() < landmarks.size(); ++i) {
+			step = step->nextInFocusChain();
+			if (landmarks.contains(step->objectName()) && !visited.contains(step->objectName()) &&
+			    (step->focusPolicy() & Qt::TabFocus) && step->isEnabled())
+				visited << step->objectName();
+		}
+		QVERIFY2(visited == landmarks, qPrintable(visited.join(' ')));
 
 		// In a dock (which owns a panel of its own): the size a new dock opens at, the narrowest dock, a
 		// maximised window; each view.
