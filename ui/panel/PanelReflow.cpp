@@ -1,8 +1,12 @@
 #include "PanelReflow.h"
 #include "ui_MainDialog.h"
 
+#include <QLabel>
 #include <QRegularExpression>
 #include <QStyle>
+
+#include <utility>
+#include <vector>
 #include <QLayout>
 
 namespace {
@@ -16,7 +20,7 @@ const CompactWidth compactWidths[] = {
 	{"^(Settings|View|Help)Button$", 60},
 	{"^(SelectCameraBox|CameraControlBox|PTZSpeedBox|ExposureBox|WhilteBalanceBox|ImageBox)$", 0},
 	{"^Camera[1-8]Button$", 56},
-	{"^(Zoom|Focus)Widget$", 50},
+	{"^(Zoom|Focus)Widget$", 56},
 	{"^(UpperLeft|Up|UpperRight|Lef|Home|Right|LowerLeft|Down|LowerRight)Button$", 44},
 	{"^(Preset[1-9]|Store|Ten|Call)Button$", 60},
 	// Labels: 1 rather than 0, which would fall back to the width of their whole text; they elide.
@@ -30,21 +34,12 @@ const CompactWidth compactWidths[] = {
 struct GridPlace {
 	const char *name;
 	int row, column, compactRow;
-	Qt::Alignment alignment;
 };
 const GridPlace imagePlaces[] = {
-	{"ImageModeLabel", 0, 0, 0, {}},
-	{"ImageModeBox", 0, 1, 0, {}},
-	{"SharpnessLabel", 1, 0, 1, {}},
-	{"SharpnessButton", 1, 1, 1, {}},
-	{"SaturationLabel", 1, 2, 2, Qt::AlignRight},
-	{"SaturationButton", 1, 3, 2, {}},
-	{"HueLabel", 2, 0, 3, {}},
-	{"HueButton", 2, 1, 3, {}},
-	{"GammaLabel", 2, 2, 4, Qt::AlignRight},
-	{"GammaButton", 2, 3, 4, {}},
-	{"DigEffectLabel", 3, 0, 5, {}},
-	{"DigEffectBox", 3, 1, 5, {}},
+	{"ImageModeLabel", 0, 0, 0},  {"ImageModeBox", 0, 1, 0},    {"SharpnessLabel", 1, 0, 1},
+	{"SharpnessButton", 1, 1, 1}, {"SaturationLabel", 1, 2, 2}, {"SaturationButton", 1, 3, 2},
+	{"HueLabel", 2, 0, 3},        {"HueButton", 2, 1, 3},       {"GammaLabel", 2, 2, 4},
+	{"GammaButton", 2, 3, 4},     {"DigEffectLabel", 3, 0, 5},  {"DigEffectBox", 3, 1, 5},
 };
 
 } // namespace
@@ -65,6 +60,17 @@ PanelReflow::PanelReflow(Ui::MainDialog *ui, QWidget *panel) : QObject(panel), u
 	secondGainRow->setObjectName("GainHLayout2");
 	secondGainRow->setSpacing(ui->GainHLayout->spacing());
 	ui->verticalLayout_3->addLayout(secondGainRow);
+	// Right-aligned labels fill their cells and align their text: a label placed by its layout's alignment
+	// keeps the width of its text as last shown, and a text once cut would stay cut.
+	for (QLabel *label : {ui->ExposureModeLabel, ui->ShutterSpeedLabel, ui->IrisLabel, ui->GainLabel,
+			      ui->SaturationLabel, ui->GammaLabel}) {
+		label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+		ui->GridLayout->setAlignment(label, Qt::Alignment());
+	}
+	secondSpeedRow = new QHBoxLayout;
+	secondSpeedRow->setObjectName("horizontalLayout_5");
+	secondSpeedRow->setSpacing(ui->horizontalLayout_4->spacing());
+	ui->verticalLayout_5->addLayout(secondSpeedRow);
 	setCompact(false);
 }
 
@@ -163,11 +169,34 @@ void PanelReflow::setCompact(bool compact)
 	for (QWidget *button : {ui->SettingsButton, ui->ViewButton, ui->HelpButton})
 		ui->MenuGridLayout->setAlignment(button, compact ? Qt::Alignment() : Qt::AlignHCenter);
 	ui->horizontalLayout_2->setDirection(compact ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
-	QWidget *const wrapped[] = {ui->BGainLabel, ui->BGainButton, ui->OnePushButton};
-	for (QWidget *widget : wrapped) {
-		ui->GainHLayout->removeWidget(widget);
-		secondGainRow->removeWidget(widget);
-		(compact ? secondGainRow : ui->GainHLayout)->addWidget(widget);
+	// The speed and gain rows: two pairs to a row when narrow, the preset speed and one push on rows of their own.
+	using Rows = std::vector<std::pair<QBoxLayout *, std::vector<QWidget *>>>;
+	const Rows rows =
+		compact ? Rows{{ui->horizontalLayout_3,
+				{ui->PanSpeedLabel, ui->PanSpeedEdit, ui->TiltSpeedLabel, ui->TiltSpeedEdit}},
+			       {ui->horizontalLayout_4,
+				{ui->ZoomSpeedLabel, ui->ZoomSpeedEdit, ui->FocusSpeedLabel, ui->FocusSpeedEdit}},
+			       {secondSpeedRow, {ui->PresetSpeedLabel, ui->PresetSpeedBox}},
+			       {ui->GainHLayout, {ui->RGainLabel, ui->RGainButton, ui->BGainLabel, ui->BGainButton}},
+			       {secondGainRow, {ui->OnePushButton}}}
+			: Rows{{ui->horizontalLayout_3,
+				{ui->PanSpeedLabel, ui->PanSpeedEdit, ui->TiltSpeedLabel, ui->TiltSpeedEdit,
+				 ui->ZoomSpeedLabel, ui->ZoomSpeedEdit}},
+			       {ui->horizontalLayout_4,
+				{ui->FocusSpeedLabel, ui->FocusSpeedEdit, ui->PresetSpeedLabel, ui->PresetSpeedBox}},
+			       {ui->GainHLayout,
+				{ui->RGainLabel, ui->RGainButton, ui->BGainLabel, ui->BGainButton, ui->OnePushButton}}};
+	QBoxLayout *const rowLayouts[] = {ui->horizontalLayout_3, ui->horizontalLayout_4, secondSpeedRow,
+					  ui->GainHLayout, secondGainRow};
+	for (const auto &row : rows) {
+		for (QWidget *widget : row.second) {
+			for (QBoxLayout *layout : rowLayouts)
+				layout->removeWidget(widget);
+		}
+	}
+	for (const auto &row : rows) {
+		for (QWidget *widget : row.second)
+			row.first->addWidget(widget);
 	}
 	for (const GridPlace &place : imagePlaces) {
 		QWidget *widget = panel->findChild<QWidget *>(QString::fromLatin1(place.name));
@@ -175,6 +204,6 @@ void PanelReflow::setCompact(bool compact)
 		if (compact)
 			ui->gridLayout_5->addWidget(widget, place.compactRow, place.column % 2);
 		else
-			ui->gridLayout_5->addWidget(widget, place.row, place.column, place.alignment);
+			ui->gridLayout_5->addWidget(widget, place.row, place.column);
 	}
 }

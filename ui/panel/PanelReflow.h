@@ -61,4 +61,6 @@ private:
 	QHash<QWidget *, int> compactMinimum;
 	// Where the blue gain and one push go when the gain row wraps.
 	QHBoxLayout *secondGainRow = nullptr;
+	// Where the preset speed goes when the speed rows wrap.
+	QHBoxLayout *secondSpeedRow = nullptr;
 };
