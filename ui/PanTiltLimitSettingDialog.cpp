@@ -6,6 +6,8 @@
 #include "QtCompat.h"
 
 #include <QLabel>
+#include <QPushButton>
+#include <QHBoxLayout>
 
 #include <obs-module.h>
 
@@ -89,7 +91,21 @@ PanTiltLimitSettingDialog::PanTiltLimitSettingDialog(QWidget *parent)
 	ui->PanLeftLimitLabel->setText(moduleText("PanLeftLimit"));
 	ui->PanRightLimitLabel->setText(moduleText("PanRightLimit"));
 	ui->PTZSpeedCompLabel->setText(moduleText("PTZSpeedComp"));
+	// A way out besides the title bar's.
+	auto *close = new QPushButton(moduleText("Close"), this);
+	close->setObjectName("CloseButton");
+	close->setAutoDefault(false); // Enter in a field is for the field
+	close->setStyleSheet("QPushButton { background: #606060; color: #FFFFFF; border-radius: 5px;"
+			     " font: normal normal bold 14px Arial; padding: 3px 14px; }"
+			     "QPushButton:pressed { background: #7bb0b7; }");
+	auto *closeRow = new QHBoxLayout;
+	closeRow->addStretch(1);
+	closeRow->addWidget(close);
+	ui->verticalLayout->addLayout(closeRow);
+	connect(close, &QPushButton::clicked, this, &QDialog::close);
 	new CellTextFitter(this);
+	ensurePolished();
+	setFixedSize(layout()->minimumSize().expandedTo(size()));
 }
 
 PanTiltLimitSettingDialog::~PanTiltLimitSettingDialog()

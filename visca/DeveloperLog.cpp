@@ -28,5 +28,5 @@ void DeveloperLog::line(const char *format, ...)
 	if (target != nullptr)
 		target(text);
 	else
-		DeveloperLog::line("%s", text);
+		qCDebug(developerLog, "%s", text);
 }

@@ -182,7 +182,7 @@ bool viscaIpModule::isErrorReply(const QByteArray &reply)
 		break;
 	}
 	if (text)
-		DeveloperLog::line("%s %d", text, code);
+		DeveloperLog::line("%s %d\n", text, code);
 	return true;
 }
 

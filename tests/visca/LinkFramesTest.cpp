@@ -139,15 +139,13 @@ TEST(LinkFactory, ChoosesTheClassByName)
 		{"QK-H33P", "viscaIpModule", false},       {"qk-h32p", "viscaIpModule", false},
 		{"QK-JS4", "JS4ViscaIPModule", false},     {"QK-JS4-X", "JS4ViscaIPModule", false},
 		{"QK-JS4 32P", "H32PViscaIPModule", true}, {"", "viscaIpModule", false}}; // model, class, choice logged
-	// The choice is a developer's line, off unless asked for.
-	QLoggingCategory::setFilterRules(QStringLiteral("ptz.developer.debug=true"));
+	// The choice is a developer's line (the test's main turns them on).
 	for (const auto &[model, className, logs] : cases) {
 		logged.clear();
 		std::unique_ptr<viscaIpModule> link(createViscaModule(model));
 		EXPECT_STREQ(link->metaObject()->className(), className) << model.toStdString();
 		EXPECT_EQ(logged, logs ? QStringList{"model " + model} : QStringList());
 	}
-	QLoggingCategory::setFilterRules(QString());
 }
 
 } // namespace

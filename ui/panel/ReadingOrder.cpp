@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLayout>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QWidget>
 
 #include <algorithm>
@@ -65,4 +66,10 @@ void setReadingOrder(QWidget *panel)
 	}
 	for (int i = 1; i < chain.size(); ++i)
 		QWidget::setTabOrder(chain[i - 1], chain[i]);
+	// A control surface has no button that Enter stands for: Enter in a field must not click a button that the
+	// keyboard can now reach (QDialog would make the first one its default).
+	for (QPushButton *button : panel->findChildren<QPushButton *>()) {
+		button->setAutoDefault(false);
+		button->setDefault(false);
+	}
 }
