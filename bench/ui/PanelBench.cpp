@@ -1,14 +1,18 @@
 // Panel timings against simulated cameras: how long after a pad press the drive datagram reaches the camera,
-// and how long a slot click takes until the controls are live (camera identified, link open) for each family.
+// how long a slot click takes until the controls are live (camera identified, link open) for each family, and
+// what one step of an operator dragging the dock's edge costs the interface thread.
 
 #include "BenchHost.h"
 #include "MainDialog.h"
+#include "panel/PanelScrollArea.h"
+#include "plugin/ModuleText.h"
 #include "settings/PanelSettings.h"
 #include "visca/CameraSimulator.h"
 
 #include <benchmark/benchmark.h>
 #include <obs.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -85,6 +89,34 @@ void BM_PadPressToDriveDatagram(benchmark::State &state)
 	}
 }
 BENCHMARK(BM_PadPressToDriveDatagram)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(50)->Repetitions(5);
+
+// One resize of the dock (the panel fits itself, lays out and paints), the advanced view shown: between two
+// widths of the same layout, and between widths that change it (picture controls below, compact sizes).
+void BM_DockResize(benchmark::State &state)
+{
+	const int widths[2] = {static_cast<int>(state.range(0)), static_cast<int>(state.range(1))};
+	PanelScrollArea dock;
+	auto *panel = new MainDialog;
+	dock.setWidget(panel);
+	dock.show();
+	for (QAction *action : panel->findChildren<QAction *>()) {
+		if (action->text() == QString::fromUtf8(obs_module_text("AdvanceMode")))
+			action->trigger();
+	}
+	QApplication::processEvents();
+	int step = 0;
+	for (auto _ : state) {
+		dock.resize(widths[++step % 2], 800);
+		QApplication::processEvents();
+		dock.repaint();
+	}
+}
+BENCHMARK(BM_DockResize)
+	->Args({900, 960})
+	->Args({340, 960})
+	->Unit(benchmark::kMillisecond)
+	->Iterations(40)
+	->Repetitions(5);
 
 void BM_ConnectCamera(benchmark::State &state, const char *model, const char *ip)
 {

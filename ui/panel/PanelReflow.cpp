@@ -2,12 +2,12 @@
 #include "ui_MainDialog.h"
 
 #include <QLabel>
+#include <QLayout>
 #include <QRegularExpression>
 #include <QStyle>
 
 #include <utility>
 #include <vector>
-#include <QLayout>
 
 namespace {
 
