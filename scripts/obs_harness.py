@@ -46,6 +46,17 @@ ServerEnabled=false
 """
 
 
+# Every check of a run is reported as it is made; the run fails if any failed.
+failures = []
+
+
+def check(name, ok, detail=""):
+    print(("PASS " if ok else "FAIL ") + name + ("" if ok else f": {detail}"), flush=True)
+    if not ok:
+        failures.append(name)
+    return ok
+
+
 class HarnessError(RuntimeError):
     pass
 

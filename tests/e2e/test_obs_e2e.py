@@ -18,7 +18,7 @@ import websocket  # python3-websocket
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "scripts"))
 from obs_harness import (MODULE, PANEL_TITLE, Accessibility, HarnessError, ObsSession, Simulator,  # noqa: E402
-                         bring_up_loopback, wait_for)
+                         bring_up_loopback, check, failures, wait_for)
 
 CAM1 = ("QK-H57P", "127.0.7.11", "E2E H57P")
 # moveUp, then later panTiltStop, among the payloads a camera received (one a line).
@@ -27,16 +27,6 @@ UP_THEN_STOP = re.compile(r"^81 01 06 01 .. .. 03 01 ff$.*^81 01 06 01 .. .. 03 
 # "check count number Error", the link turning away the late answers of a camera that was silent for a while.
 MODULE_TROUBLE = re.compile(r"Failed to get base\.ini path|Failed to open basic\.ini|It's failed|Catch Error|"
                             r"Data is empty|ViscaTransfer: Error|text for module: '" + MODULE, re.I)
-
-failures = []
-
-
-def check(name, ok, detail=""):
-    print(("PASS " if ok else "FAIL ") + name + ("" if ok else f": {detail}"), flush=True)
-    if not ok:
-        failures.append(name)
-    return ok
-
 
 def stacking_top(session):
     """The topmost of OBS's main window and the panel (X keeps siblings bottom to top)."""

@@ -18,7 +18,9 @@ import time
 import websocket  # python3-websocket
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "scripts"))
-from obs_harness import Accessibility, HarnessError, ObsSession, Simulator, bring_up_loopback, wait_for  # noqa: E402
+from obs_harness import (Accessibility, HarnessError, ObsSession, Simulator, bring_up_loopback, check,  # noqa: E402
+                         failures, wait_for)
+from obs_ws_client import ObsClient  # noqa: E402
 
 WS_PORT = 4455
 CAMS = {1: ("QK-H57P", "127.0.24.11", "Scene Cam One"), 2: ("QK-H57P", "127.0.24.12", "Scene Cam Two")}
@@ -67,49 +69,22 @@ STEPS = [
     ("Studio mode off again", [("studio", False)], {}, {}),
 ]
 
-failures = []
-
-
-def check(name, ok, detail=""):
-    print(("PASS " if ok else "FAIL ") + name + ("" if ok else f": {detail}"), flush=True)
-    if not ok:
-        failures.append(name)
-    return ok
-
-
 class ObsWebSocket:
-    """A minimal obs-websocket 5 client: identify without authentication, then requests one at a time."""
+    """OBS's own requests, without authentication, once OBS is ready; a failing request raises."""
 
     def __init__(self, port):
-        self.ws = websocket.create_connection(f"ws://127.0.0.1:{port}", timeout=10)
-        hello = json.loads(self.ws.recv())
-        if hello.get("op") != 0:
-            raise HarnessError(f"obs-websocket greeted with {hello}")
-        self.ws.send(json.dumps({"op": 1, "d": {"rpcVersion": 1, "eventSubscriptions": 0}}))
-        if json.loads(self.ws.recv()).get("op") != 2:
-            raise HarnessError("obs-websocket did not identify the client")
-        self.count = 0
+        self.client = ObsClient(port, None, events=False)
+        if not self.client.wait_ready():
+            raise HarnessError("obs-websocket never got ready")
 
-    def request(self, kind, data=None, tries=50):
-        """The response data; a request OBS is not ready for (207) is asked again, anything else failing raises."""
-        for _ in range(tries):
-            self.count += 1
-            self.ws.send(json.dumps({"op": 6, "d": {"requestType": kind, "requestId": str(self.count),
-                                                     "requestData": data or {}}}))
-            while True:
-                message = json.loads(self.ws.recv())
-                if message.get("op") == 7 and message["d"]["requestId"] == str(self.count):
-                    break
-            status = message["d"]["requestStatus"]
-            if status.get("result"):
-                return message["d"].get("responseData", {})
-            if status.get("code") != 207:
-                raise HarnessError(f"{kind} {data}: {status}")
-            time.sleep(0.2)
-        raise HarnessError(f"{kind}: OBS never got ready")
+    def request(self, kind, data=None):
+        out = self.client.call(kind, data, vendor=False)
+        if "_status" in out:
+            raise HarnessError(f"{kind} {data}: {out['_status']}")
+        return out
 
     def close(self):
-        self.ws.close()
+        self.client.close()
 
 
 def connect_websocket(port, seconds=30):

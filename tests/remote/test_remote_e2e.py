@@ -16,7 +16,8 @@ import sys
 import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "scripts"))
-from obs_harness import Accessibility, HarnessError, ObsSession, Simulator, bring_up_loopback, wait_for  # noqa: E402
+from obs_harness import (Accessibility, HarnessError, ObsSession, Simulator, bring_up_loopback, check,  # noqa: E402
+                         failures, wait_for)
 from obs_ws_client import ObsClient  # noqa: E402
 
 CAM1 = ("QK-H57P", "127.0.7.21")
@@ -70,16 +71,6 @@ ERRORS = [
     ("MoveCamera", {"camera": 1, "direction": "up", "panSpeed": 99}, "bad argument: panSpeed"),
     ("ZoomCamera", {"camera": 1, "action": "in", "speed": 8}, "bad argument: speed"),
 ]
-
-failures = []
-
-
-def check(name, ok, detail=""):
-    print(("PASS " if ok else "FAIL ") + name + ("" if ok else f": {detail}"), flush=True)
-    if not ok:
-        failures.append(name)
-    return ok
-
 
 def free_port():
     with socket.socket() as s:
