@@ -104,6 +104,10 @@ DiscoveryDialog::DiscoveryDialog(QWidget *parent, const SearchTarget &target)
 	setWindowFlag(Qt::WindowStaysOnTopHint);
 	// Designed for the English words in the plain style: a host theme or a longer language widens it.
 	ensurePolished();
+	for (QWidget *field : {static_cast<QWidget *>(ui->IPEidt), static_cast<QWidget *>(ui->CameraComboBox),
+			       static_cast<QWidget *>(ui->NameEdit), static_cast<QWidget *>(m_sourceBox),
+			       static_cast<QWidget *>(m_tallyBox)})
+		field->setMinimumHeight(qMax(field->minimumHeight(), field->sizeHint().height()));
 	setFixedSize(layout()->minimumSize().expandedTo(size()));
 }
 

@@ -68,6 +68,13 @@ QStringList clipped(QWidget *window)
 		check(button, button->text(), button->width() - 2);
 	for (QGroupBox *box : window->findChildren<QGroupBox *>())
 		check(box, box->title(), box->width() - 40); // the title starts 20 px in
+	// Fields and boxes tall enough for a line of their text.
+	for (QWidget *field : window->findChildren<QWidget *>()) {
+		if ((qobject_cast<QComboBox *>(field) || qobject_cast<QLineEdit *>(field)) &&
+		    field->isVisibleTo(window) && !qobject_cast<QComboBox *>(field->parentWidget()) &&
+		    field->height() < field->minimumSizeHint().height())
+			out << field->objectName() + " too low";
+	}
 	for (QComboBox *box : window->findChildren<QComboBox *>()) {
 		for (int i = 0; i < box->count(); ++i)
 			check(box, box->itemText(i), box->width() - 25 - 4); // beside the drop-down area
