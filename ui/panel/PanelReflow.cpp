@@ -83,6 +83,8 @@ void PanelReflow::setAdvanced(bool advanced)
 	panel->ensurePolished();
 	apply(false, false, true);
 	viewHint = QSize(advanced ? advancedWidth : simpleWidth, formHeight());
+	// Side by side as long as both columns fit at their least designed widths.
+	sideBySideWidth = advanced ? panel->layout()->minimumSize().width() : 0;
 	fitTo(lastRoom);
 	if (changed)
 		emit viewChanged();
@@ -94,14 +96,8 @@ void PanelReflow::fitTo(QSize room)
 	int width = room.isValid() ? room.width() : QWIDGETSIZE_MAX;
 	const int columnWidth = std::max(advancedWidth - simpleWidth, simpleWidth);
 	bool stack = false;
-	// Side by side as long as both columns fit at their least designed widths.
-	int sideBySide = 0;
-	if (advancedShown) {
-		apply(false, false, logoShown);
-		sideBySide = panel->layout()->minimumSize().width();
-	}
 	for (int pass = 0; pass < 2; ++pass) {
-		stack = advancedShown && width < sideBySide;
+		stack = advancedShown && width < sideBySideWidth;
 		const bool narrow = !advancedShown ? width < simpleWidth : stack && width < columnWidth;
 		apply(narrow, stack, true);
 		if (!room.isValid() || formHeight() <= room.height())

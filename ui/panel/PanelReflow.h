@@ -55,6 +55,7 @@ private:
 	bool logoShown = true;
 	QSize lastRoom;
 	QSize viewHint;
+	int sideBySideWidth = 0;
 	// The form's own sizes, restored when the room grows again, and the compact minimum widths.
 	QHash<QWidget *, QSize> designedMinimum;
 	QHash<QWidget *, QSize> designedMaximum;
