@@ -16,21 +16,6 @@ namespace {
 
 using State = CameraSession::State;
 
-// Runs the event loop until done() or the time ran out.
-bool waitFor(const std::function<bool()> &done, int timeoutMs = 5000)
-{
-	QElapsedTimer clock;
-	clock.start();
-	while (!done() && clock.elapsed() < timeoutMs)
-		QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-	return done();
-}
-
-void spin(int milliseconds)
-{
-	waitFor([] { return false; }, milliseconds);
-}
-
 QStringList payloadTexts(const CameraSimulator &camera)
 {
 	QStringList texts;

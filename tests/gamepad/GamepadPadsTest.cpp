@@ -21,20 +21,6 @@ namespace {
 const QString panTiltStop = "81 01 06 01 0B 0B 03 03 FF";
 const QString zoomStop = "81 01 04 07 00 FF";
 
-bool waitFor(const std::function<bool()> &done, int timeoutMs = 3000)
-{
-	QElapsedTimer clock;
-	clock.start();
-	while (!done() && clock.elapsed() < timeoutMs)
-		QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-	return done();
-}
-
-void spin(int milliseconds)
-{
-	waitFor([] { return false; }, milliseconds);
-}
-
 // Motion datagrams only (pan/tilt and zoom drives and stops): the link check's inquiries are left out.
 QStringList motions(const CameraSimulator &camera)
 {

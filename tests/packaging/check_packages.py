@@ -16,17 +16,10 @@ import tempfile
 
 SOURCE = pathlib.Path(__file__).resolve().parents[2]
 MODULE = "OBS-BrenmoorCameraControlPlugin"
+sys.path.insert(0, str(SOURCE / "scripts"))
+from obs_harness import check, failures  # noqa: E402
+
 MODULE_PACKAGES = {"5": "obs-brenmoor-camera-control-qt5", "6": "obs-brenmoor-camera-control-qt6"}
-
-failures = []
-
-
-def check(name, ok, detail=""):
-    print(("PASS " if ok else "FAIL ") + name + ("" if ok else f": {detail}"), flush=True)
-    if not ok:
-        failures.append(name)
-    return ok
-
 
 def run(*args):
     return subprocess.run(args, capture_output=True, text=True, check=True).stdout

@@ -1,6 +1,7 @@
 #include "LinkTestSupport.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLoggingCategory>
 
 #include <gtest/gtest.h>
@@ -29,6 +30,20 @@ QByteArray hexBytes(const char *spaced)
 QString hexText(const QByteArray &bytes)
 {
 	return QString::fromLatin1(bytes.toHex(' ')).toUpper();
+}
+
+bool waitFor(const std::function<bool()> &done, int timeoutMs)
+{
+	QElapsedTimer clock;
+	clock.start();
+	while (!done() && clock.elapsed() < timeoutMs)
+		QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+	return done();
+}
+
+void spin(int milliseconds)
+{
+	waitFor([] { return false; }, milliseconds);
 }
 
 int main(int argc, char **argv)

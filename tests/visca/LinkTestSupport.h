@@ -26,6 +26,11 @@ using O = CameraSimulator::Options;
 // A started camera ("QK-H57P" unless changed) on a free port of a loopback address.
 std::unique_ptr<CameraSimulator> startCamera(const char *address, const std::function<void(O &)> &change = {});
 
+// Runs the event loop until done() or the time ran out; the result is done()'s last answer.
+bool waitFor(const std::function<bool()> &done, int timeoutMs = 5000);
+// Runs the event loop for that long.
+void spin(int milliseconds);
+
 enum Family { Plain, H32P, JS4 };
 
 // A link whose camera address is set without the address-set probe, so its first packet is number 1.
