@@ -1,5 +1,6 @@
 #include "plugin/scenes/CameraPresetSource.h"
 
+#include "plugin/scenes/ActivationGate.h"
 #include "plugin/scenes/SceneTriggers.h"
 
 #include "control/CameraRig.h"
@@ -19,13 +20,21 @@ const char *name(void *)
 	return obs_module_text("CameraPreset");
 }
 
-// Nothing of its own to keep: the settings say it all. The source itself stands for the data OBS requires.
+// The settings say what to recall; the source keeps only when it last went live.
+struct PresetSource {
+	obs_source_t *source;
+	ActivationGate gate;
+};
+
 void *create(obs_data_t *, obs_source_t *source)
 {
-	return source;
+	return new PresetSource{source, {}};
 }
 
-void destroy(void *) {}
+void destroy(void *data)
+{
+	delete static_cast<PresetSource *>(data);
+}
 
 void defaults(obs_data_t *settings)
 {
@@ -67,10 +76,18 @@ obs_properties_t *properties(void *)
 	return props;
 }
 
-// Runs on OBS's video thread, once per activation in the program output (nested scenes and groups included).
+// Runs on OBS's video thread, once per activation in the program output (nested scenes and groups included),
+// unless the scene change already recalled for it.
 void activate(void *data)
 {
-	SceneTriggers::programActivated(CameraPresetSource::actionOf(static_cast<obs_source_t *>(data)));
+	auto *preset = static_cast<PresetSource *>(data);
+	if (preset->gate.activated(ActivationGate::Clock::now()))
+		SceneTriggers::programActivated(CameraPresetSource::actionOf(preset->source));
+}
+
+void deactivate(void *data)
+{
+	static_cast<PresetSource *>(data)->gate.deactivated();
 }
 
 } // namespace
@@ -88,6 +105,7 @@ void CameraPresetSource::registerType()
 	info.get_defaults = defaults;
 	info.get_properties = properties;
 	info.activate = activate;
+	info.deactivate = deactivate;
 	obs_register_source(&info);
 }
 
@@ -95,6 +113,14 @@ bool CameraPresetSource::isOne(obs_source_t *source)
 {
 	const char *type = obs_source_get_unversioned_id(source);
 	return type != nullptr && std::strcmp(type, id) == 0;
+}
+
+bool CameraPresetSource::sceneChanged(obs_source_t *source)
+{
+	if (!isOne(source))
+		return false;
+	auto *preset = static_cast<PresetSource *>(obs_obj_get_data(source));
+	return preset != nullptr && preset->gate.sceneChanged(obs_source_active(source), ActivationGate::Clock::now());
 }
 
 SceneRules::PresetAction CameraPresetSource::actionOf(obs_source_t *source)

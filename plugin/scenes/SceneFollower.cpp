@@ -7,11 +7,20 @@
 
 #include "settings/PanelSettings.h"
 
+#include <QPointer>
+
 void startSceneFollowing(CameraRig &rig, QObject *parent)
 {
 	CameraPresetSource::registerType();
 	PanelSettings &settings = PanelSettings::instance();
-	new SceneTriggers(rig, parent);
 	auto *sources = new SlotSources(settings, parent);
-	new TallyWatcher(rig, settings, *sources, parent);
+	auto *tally = new TallyWatcher(rig, settings, *sources, parent);
+	const QPointer<TallyWatcher> watcher(tally);
+	new SceneTriggers(
+		rig,
+		[watcher] {
+			if (watcher)
+				watcher->update();
+		},
+		parent);
 }

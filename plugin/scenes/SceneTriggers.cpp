@@ -8,6 +8,7 @@
 #include <QMetaObject>
 
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -23,7 +24,8 @@ const char *momentWord(SceneRules::Moment moment)
 
 } // namespace
 
-SceneTriggers::SceneTriggers(CameraRig &rig, QObject *parent) : QObject(parent), m_rig(rig)
+SceneTriggers::SceneTriggers(CameraRig &rig, std::function<void()> beforeProgram, QObject *parent)
+	: QObject(parent), m_rig(rig), m_beforeProgram(std::move(beforeProgram))
 {
 	std::lock_guard<std::mutex> lock(instanceMutex);
 	instance = this;
@@ -65,7 +67,13 @@ void SceneTriggers::onFrontendEvent(enum obs_frontend_event event, void *data)
 {
 	auto *triggers = static_cast<SceneTriggers *>(data);
 	switch (event) {
+	case OBS_FRONTEND_EVENT_SCENE_CHANGED:
+		triggers->programChanged();
+		break;
 	case OBS_FRONTEND_EVENT_PREVIEW_SCENE_CHANGED:
+		triggers->programChanged();
+		triggers->previewMayHaveChanged();
+		break;
 	case OBS_FRONTEND_EVENT_STUDIO_MODE_ENABLED:
 		triggers->previewMayHaveChanged();
 		break;
@@ -103,6 +111,30 @@ void SceneTriggers::previewMayHaveChanged()
 			recall(action, SceneRules::Moment::Preview);
 	}
 	obs_source_release(preview);
+}
+
+// OBS counts the sources of a new program scene as active as soon as its transition starts, a frame before it
+// reports them activated: recalling now saves that frame. Without studio mode that moment is reported as a change
+// of the preview scene; the program's own report comes after the frame.
+void SceneTriggers::programChanged()
+{
+	if (instance != this)
+		return;
+	std::vector<SceneRules::PresetAction> actions;
+	obs_enum_sources(
+		[](void *data, obs_source_t *source) {
+			if (CameraPresetSource::sceneChanged(source))
+				static_cast<std::vector<SceneRules::PresetAction> *>(data)->push_back(
+					CameraPresetSource::actionOf(source));
+			return true;
+		},
+		&actions);
+	if (actions.empty())
+		return;
+	if (m_beforeProgram)
+		m_beforeProgram();
+	for (const SceneRules::PresetAction &action : actions)
+		recall(action, SceneRules::Moment::Program);
 }
 
 void SceneTriggers::recall(const SceneRules::PresetAction &action, SceneRules::Moment moment)

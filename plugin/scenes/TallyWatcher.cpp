@@ -60,6 +60,8 @@ void TallyWatcher::onFrontendEvent(enum obs_frontend_event event, void *data)
 	auto *watcher = static_cast<TallyWatcher *>(data);
 	if (event == OBS_FRONTEND_EVENT_EXIT)
 		watcher->detach();
+	else if (event == OBS_FRONTEND_EVENT_SCENE_CHANGED || event == OBS_FRONTEND_EVENT_PREVIEW_SCENE_CHANGED)
+		watcher->update(); // on the interface thread already: the lamps change with the cut, not a frame later
 	else
 		watcher->requestUpdate();
 }

@@ -29,12 +29,14 @@ public:
 
 	static QString tallyKey(int slot);
 
+	// Brings the rig's on-air states and the lamps up to date now (interface thread).
+	void update();
+
 private:
 	static void onFrontendEvent(enum obs_frontend_event event, void *data);
 	static void onSourceSignal(void *data, calldata_t *call);
 	// From any thread: one update follows, however many ask before it runs.
 	void requestUpdate();
-	void update();
 
 	CameraRig &m_rig;
 	PanelSettings &m_settings;

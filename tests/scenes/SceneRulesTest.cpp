@@ -1,4 +1,5 @@
 // The rules of scene actions and tally, and a camera session's tally and lock against a simulated camera.
+#include "plugin/scenes/ActivationGate.h"
 #include "plugin/scenes/SceneRules.h"
 
 #include "control/CameraSession.h"
@@ -137,6 +138,63 @@ TEST(TallyLampCommand, Bytes)
 	EXPECT_EQ(TallyLamp::command(Lamp::Green, true).toHex(' '), "81 01 7e 04 1a 00 02 ff");
 	EXPECT_EQ(TallyLamp::command(Lamp::Green, false).toHex(' '), "81 01 7e 04 1a 00 03 ff");
 }
+
+// A source's program activations as OBS reports them: 'L' a scene change finds it active in OBS, 'O' one finds it
+// inactive, 'A' OBS's activate call, 'D' its deactivate call, '+' 100 ms pass, '~' a second passes. Each L or A
+// that recalls is written as R, each that does not as '-'.
+struct GateCase {
+	const char *events;
+	const char *recalls;
+};
+
+const GateCase gateCases[] = {
+	{"LA", "R-"},       // the scene change recalls, the activation a frame later is absorbed
+	{"AL", "R-"},       // OBS's frame came first: the scene change finds the source active
+	{"A", "R"},         // shown without a scene change (an item made visible)
+	{"LAODLA", "R-R-"}, // cut away and back: a second recall
+	{"LAOL", "R-R"},    // cut away and back within one frame: OBS reports neither
+	{"LAL", "R--"},     // a scene change that keeps it live
+	{"LAOD", "R-"},     // cut away
+	{"LL", "R-"},       // reported twice before the frame
+	{"LOLA", "RR-"},    // cut to it, away and back before OBS's frame
+	{"L~A", "RR"},      // the activation never came in time: the late one recalls
+	{"L~LA", "RR-"},    // a recall ahead that no activation followed expires
+	{"L+++A", "R-"},    // within the window
+	{"ADA", "RR"},      // activations alone, each once
+};
+
+class Gate : public testing::TestWithParam<GateCase> {};
+
+TEST_P(Gate, OneRecallPerActivation)
+{
+	ActivationGate gate;
+	ActivationGate::Clock::time_point now{};
+	std::string recalls;
+	for (const char *event = GetParam().events; *event != 0; ++event) {
+		switch (*event) {
+		case 'L':
+			recalls += gate.sceneChanged(true, now) ? 'R' : '-';
+			break;
+		case 'O':
+			EXPECT_FALSE(gate.sceneChanged(false, now));
+			break;
+		case 'A':
+			recalls += gate.activated(now) ? 'R' : '-';
+			break;
+		case 'D':
+			gate.deactivated();
+			break;
+		case '+':
+			now += std::chrono::milliseconds(100);
+			break;
+		default:
+			now += std::chrono::seconds(1);
+		}
+	}
+	EXPECT_EQ(recalls, GetParam().recalls) << GetParam().events;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Gate, testing::ValuesIn(gateCases));
 
 // A connected session on a simulated camera at 127.0.24.1.
 class SessionOnCamera : public testing::Test {
