@@ -73,10 +73,12 @@ bool CameraRig::recallPreset(int slot, int number, Origin by, CameraSession::Don
 	if (camera == nullptr)
 		return false;
 	return camera->recallPreset(number, [this, slot, number, by, done](CameraSession::Outcome outcome) {
-		if (outcome == CameraSession::Outcome::Completed)
-			emit presetRecalled(slot, number, by);
+		// The caller's answer first: a WebSocket request's response would otherwise wait out the event's
+		// broadcast in obs-websocket.
 		if (done)
 			done(outcome);
+		if (outcome == CameraSession::Outcome::Completed)
+			emit presetRecalled(slot, number, by);
 	});
 }
 
