@@ -444,14 +444,30 @@ class ObsSession:
         """File > Exit through the keyboard; returns the seconds OBS took to exit or None."""
         win = self.main_window()
         start = time.monotonic()
-        if win:
-            self.key("alt+f", window=win)
-            self.key("Up", "Return")
-        try:
-            self.obs.wait(timeout)
-        except subprocess.TimeoutExpired:
-            return None
-        return time.monotonic() - start
+        # A loaded machine may drop keys typed before the menu opened: the keys go once more half way.
+        for attempt in range(2):
+            if win:
+                if attempt:
+                    print("OBS still running: File > Exit typed again", flush=True)
+                    self.key("Escape", "Escape", window=win)
+                self.key("alt+f", window=win)
+                self.key("Up", "Return")
+            try:
+                self.obs.wait(timeout / 2)
+                return time.monotonic() - start
+            except subprocess.TimeoutExpired:
+                win = self.main_window()
+        self.print_stacks()
+        return None
+
+    def print_stacks(self):
+        """Where OBS's threads are, for a quit that did not end (gdb, when the machine has it)."""
+        if shutil.which("gdb") is None or self.obs.poll() is not None:
+            return
+        res = subprocess.run(["gdb", "-p", str(self.obs.pid), "-batch", "-ex", "thread apply all bt 12"],
+                             capture_output=True, text=True, timeout=120)
+        frames = [line for line in res.stdout.splitlines() if line.startswith(("Thread", "#"))]
+        print("OBS did not quit; its threads:\n" + "\n".join(frames[:400]), flush=True)
 
     def stop_obs(self):
         if self.obs and self.obs.poll() is None:

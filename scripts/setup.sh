@@ -12,7 +12,7 @@ $SUDO apt-get install -y --no-install-recommends \
 	libobs-dev obs-studio libqrcodegencpp1 libsdl2-dev \
 	libwebsocketpp-dev libasio-dev \
 	libgtest-dev libgmock-dev googletest libbenchmark-dev \
-	xvfb xdotool x11-utils imagemagick at-spi2-core \
+	xvfb xdotool gdb x11-utils imagemagick at-spi2-core \
 	python3 python3-websocket python3-pyatspi dbus \
 	iproute2 util-linux procps psmisc xz-utils \
 	fonts-liberation fonts-wqy-microhei fontconfig
