@@ -178,7 +178,12 @@ void PanelDock::fitToPanel()
 	content->updateGeometry();
 	const QSize size = dock->sizeHint();
 	if (dock->isFloating()) {
-		dock->resize(size);
+		// A dock of OBS 29 (ours) leaves its title bar out of its size hint: the panel's room is what the dock
+		// keeps around its content.
+		QSize whole = size.expandedTo(content->sizeHint() + (dock->size() - content->size()));
+		if (const QScreen *screen = dock->screen())
+			whole = whole.boundedTo(screen->availableGeometry().size());
+		dock->resize(whole);
 		return;
 	}
 	const Qt::DockWidgetArea area = mainWindow->dockWidgetArea(dock);

@@ -27,8 +27,10 @@
 namespace {
 
 const QString localeDir = QStringLiteral(PTZ_SOURCE_DIR "/data/locale/");
-// The theme of Debian's OBS (the obs-studio package).
-const QString obsTheme = QStringLiteral("/usr/share/obs/obs-studio/themes/Yami.qss");
+// The theme of Debian's OBS (the obs-studio package), or the one PTZ_OBS_THEME names (a later OBS's, compiled).
+const QString obsTheme = qEnvironmentVariableIsSet("PTZ_OBS_THEME")
+				 ? qEnvironmentVariable("PTZ_OBS_THEME")
+				 : QStringLiteral("/usr/share/obs/obs-studio/themes/Yami.qss");
 
 // As the host loads it: English first, the chosen language over it.
 void useLocale(const QString &locale)
