@@ -3,8 +3,6 @@
 #include "control/RawVisca.h"
 #include "control/SessionOperations.h"
 
-#include "models/ModelIdentifier.h"
-#include "models/ViscaModuleFactory.h"
 #include "models/ViscaParamOps.h"
 #include "settings/PanelSettings.h"
 #include "visca/CameraWorker.h"
@@ -12,7 +10,6 @@
 
 #include <QElapsedTimer>
 #include <QThread>
-#include <QTimer>
 
 #include <atomic>
 
@@ -20,29 +17,11 @@ namespace {
 
 using Link = CameraWorker::Link;
 
-// Pause after each operator command: paces the camera, not the operator.
-constexpr int commandPauseMs = 50;
-constexpr int checkTries = 5;
-constexpr int checkRetryMs = 200;
-
 // Merge kinds of the tally lamps, beyond those of the settings.
 constexpr int tallyMergeKind = 100;
 
 // Motion channels of the worker.
 enum Channel { PanTilt = 1, Zoom, Focus };
-
-CameraSession::Outcome outcomeOf(CameraWorker::Outcome outcome)
-{
-	switch (outcome) {
-	case CameraWorker::Outcome::Completed:
-		return CameraSession::Outcome::Completed;
-	case CameraWorker::Outcome::Failed:
-		return CameraSession::Outcome::Failed;
-	case CameraWorker::Outcome::Dropped:
-		break;
-	}
-	return CameraSession::Outcome::Dropped;
-}
 
 struct ReadResult {
 	bool answered = false;
@@ -53,12 +32,7 @@ struct ReadResult {
 
 using namespace SessionOperations;
 
-CameraSession::CameraSession(int slot, QObject *parent) : QObject(parent), m_slot(slot)
-{
-	m_checkTimer = new QTimer(this);
-	m_checkTimer->setInterval(defaultCheckInterval);
-	connect(m_checkTimer, &QTimer::timeout, this, &CameraSession::checkLink);
-}
+CameraSession::CameraSession(int slot, QObject *parent) : CameraConnection(parent), m_slot(slot) {}
 
 CameraSession::~CameraSession()
 {
@@ -67,211 +41,18 @@ CameraSession::~CameraSession()
 
 QString CameraSession::modelName() const
 {
-	return m_model ? QString::fromStdString(m_model->modelName()) : QString();
+	const std::shared_ptr<ViscaParamOps> ops = model();
+	return ops ? QString::fromStdString(ops->modelName()) : QString();
 }
 
 QString CameraSession::settingsPrefix() const
 {
-	return m_address + modelName();
-}
-
-void CameraSession::setCheckInterval(int milliseconds)
-{
-	m_checkTimer->setInterval(milliseconds);
-}
-
-void CameraSession::setState(State state)
-{
-	if (m_state == state)
-		return;
-	m_state = state;
-	emit stateChanged(state);
-}
-
-void CameraSession::setAddress(const QString &address)
-{
-	const QString trimmed = address.trimmed();
-	if (trimmed == m_address && (m_worker != nullptr || trimmed.isEmpty() || !m_started))
-		return;
-	m_address = trimmed;
-	retireWorker();
-	m_model.reset();
-	std::fill(std::begin(m_speeds), std::end(m_speeds), -1);
-	if (m_address.isEmpty()) {
-		setState(State::NoAddress);
-		return;
-	}
-	if (m_started) {
-		setState(State::Connecting);
-		connectCamera();
-	}
-}
-
-void CameraSession::start()
-{
-	if (m_started)
-		return;
-	m_started = true;
-	m_checkTimer->start();
-	if (!m_address.isEmpty()) {
-		setState(State::Connecting);
-		connectCamera();
-	}
-}
-
-void CameraSession::shutdown()
-{
-	m_started = false;
-	m_checkTimer->stop();
-	if (m_worker != nullptr) {
-		m_worker->stop();
-		delete m_worker;
-		m_worker = nullptr;
-	}
-	m_connecting = m_checking = false;
-}
-
-bool CameraSession::isIdle() const
-{
-	return !m_connecting && !m_checking && (m_worker == nullptr || m_worker->isIdle());
-}
-
-void CameraSession::retireWorker()
-{
-	if (m_worker != nullptr)
-		m_worker->retire();
-	m_worker = nullptr;
-	m_connecting = m_checking = false;
-}
-
-// Identifies the model at the address and opens its link; a new link gets the speeds confirmed before.
-void CameraSession::connectCamera()
-{
-	if (m_address.isEmpty() || m_connecting)
-		return;
-	if (m_worker == nullptr)
-		m_worker = new CameraWorker(this);
-	m_connecting = true;
-	const QString ip = m_address;
-	const int port = m_port;
-	std::array<int, 4> speeds;
-	std::copy(std::begin(m_speeds), std::end(m_speeds), speeds.begin());
-	CameraWorker *worker = m_worker;
-	m_worker->post<std::shared_ptr<ViscaParamOps>>(
-		CameraWorker::neverMerged,
-		[ip, port, speeds](Link &link) -> std::shared_ptr<ViscaParamOps> {
-			ModelIdentifier identifier(port);
-			const CameraModelMap found = identifier.identifyCamera(ip);
-			if (found.empty() || !found.begin()->second.params)
-				return nullptr;
-			std::shared_ptr<ViscaParamOps> ops = found.begin()->second.params;
-			link.reset(createViscaModule(QString::fromStdString(ops->modelName())));
-			link->connectCamera(ip, port);
-			for (int i = 0; i < 4; ++i) {
-				if (speeds[size_t(i)] >= 0)
-					setLinkSpeed(*link, i, speeds[size_t(i)]);
-			}
-			return ops;
-		},
-		this,
-		[this, worker](const std::shared_ptr<ViscaParamOps> &ops) {
-			if (worker != m_worker)
-				return;
-			m_connecting = false;
-			if (ops) {
-				m_model = ops;
-				// A camera that comes back is shown anew, even as the same model.
-				if (m_state == State::Connected)
-					setState(State::Connecting);
-				setState(State::Connected);
-			} else {
-				setState(State::NotAnswering);
-			}
-		});
-}
-
-void CameraSession::checkLink()
-{
-	if (m_worker == nullptr && !m_address.isEmpty() && m_started) {
-		connectCamera();
-		return;
-	}
-	if (m_worker == nullptr || m_connecting || m_checking ||
-	    (m_state != State::Connected && m_state != State::NotAnswering))
-		return;
-	m_checking = true;
-	CameraWorker *worker = m_worker;
-	// 1: alive, 0: silent, -1: there is no link yet (never identified).
-	m_worker->post<int>(
-		CameraWorker::neverMerged,
-		[worker](Link &link) {
-			if (!link)
-				return -1;
-			for (int attempt = 0; attempt < checkTries; ++attempt) {
-				if (link->isCameraAlive())
-					return 1;
-				if (CameraWorker::stopRequested())
-					break;
-				worker->pause(checkRetryMs);
-			}
-			return 0;
-		},
-		this,
-		[this, worker](const int &alive) {
-			if (worker != m_worker)
-				return;
-			m_checking = false;
-			if (m_state == State::NotAnswering) {
-				if (alive != 0)
-					connectCamera();
-			} else if (alive == 0) {
-				setState(State::NotAnswering);
-			}
-		});
-}
-
-bool CameraSession::command(int kind, std::function<bool(viscaIpModule &)> operation, Done done)
-{
-	if (m_state != State::Connected || m_worker == nullptr)
-		return false;
-	m_worker->postCommand(
-		kind,
-		[operation](Link &link) {
-			if (!link)
-				return false;
-			const bool ok = operation(*link);
-			CameraWorker::sleepFor(commandPauseMs);
-			return ok;
-		},
-		this,
-		done ? [done](CameraWorker::Outcome outcome) { done(outcomeOf(outcome)); } : CameraWorker::Finished());
-	return true;
-}
-
-// Motions are paced like every operator command, but for a stop whose position inquiry follows at once.
-bool CameraSession::motion(int channel, bool stop, std::function<bool(viscaIpModule &)> operation, Done done,
-			   bool paced)
-{
-	if (m_state != State::Connected || m_worker == nullptr)
-		return false;
-	m_worker->postMotion(
-		channel, stop,
-		[operation, paced](Link &link) {
-			if (!link)
-				return false;
-			const bool ok = operation(*link);
-			if (paced)
-				CameraWorker::sleepFor(commandPauseMs);
-			return ok;
-		},
-		this,
-		done ? [done](CameraWorker::Outcome outcome) { done(outcomeOf(outcome)); } : CameraWorker::Finished());
-	return true;
+	return address() + modelName();
 }
 
 bool CameraSession::refuseLocked()
 {
-	if (!m_locked || m_state != State::Connected)
+	if (!m_locked || state() != State::Connected)
 		return false;
 	emit refused();
 	return true;
@@ -406,8 +187,8 @@ bool CameraSession::storePreset(int number, Done done)
 bool CameraSession::setPresetSpeed(const QString &label, Done done)
 {
 	int code = 0;
-	if (m_model) {
-		const ParamTable table = m_model->presetSpeeds();
+	if (const std::shared_ptr<ViscaParamOps> ops = model()) {
+		const ParamTable table = ops->presetSpeeds();
 		const auto it = table.find(label.toStdString());
 		code = it == table.end() ? 0 : it->second;
 	}
@@ -419,16 +200,17 @@ bool CameraSession::setPresetSpeed(const QString &label, Done done)
 
 int CameraSession::setSpeed(Speed speed, int value)
 {
-	if (m_state != State::Connected || !m_model)
+	const std::shared_ptr<ViscaParamOps> model = this->model();
+	if (state() != State::Connected || !model)
 		return -1;
-	const ViscaParamOps &ops = *m_model;
+	const ViscaParamOps &ops = *model;
 	const int bounds[4][2] = {{ops.panSpeedMin(), ops.panSpeedMax()},
 				  {ops.tiltSpeedMin(), ops.tiltSpeedMax()},
 				  {ops.zoomSpeedMin(), ops.zoomSpeedMax()},
 				  {ops.focusSpeedMin(), ops.focusSpeedMax()}};
 	const int index = static_cast<int>(speed);
 	const int clamped = qBound(bounds[index][0], value, qMax(bounds[index][0], bounds[index][1]));
-	m_speeds[index] = clamped;
+	keepSpeed(index, clamped);
 	command(CameraWorker::neverMerged,
 		[index, clamped](viscaIpModule &link) {
 			setLinkSpeed(link, index, clamped);
@@ -444,7 +226,8 @@ int CameraSession::setSpeed(Speed speed, int value)
 
 bool CameraSession::drive(int panDirection, int panSpeed, int tiltDirection, int tiltSpeed, Done done)
 {
-	if (!m_model)
+	const std::shared_ptr<ViscaParamOps> model = this->model();
+	if (!model)
 		return false;
 	if (panDirection == 0 && tiltDirection == 0)
 		return stopMove(done);
@@ -455,8 +238,8 @@ bool CameraSession::drive(int panDirection, int panSpeed, int tiltDirection, int
 		{&viscaIpModule::moveLeft, nullptr, &viscaIpModule::moveRight},
 		{&viscaIpModule::moveDownLeft, &viscaIpModule::moveDown, &viscaIpModule::moveDownRight}};
 	const Drive move = drives[1 - qBound(-1, tiltDirection, 1)][1 + qBound(-1, panDirection, 1)];
-	const int pan = qBound<int>(m_model->panSpeedMin(), panSpeed, m_model->panSpeedMax());
-	const int tilt = qBound<int>(m_model->tiltSpeedMin(), tiltSpeed, m_model->tiltSpeedMax());
+	const int pan = qBound<int>(model->panSpeedMin(), panSpeed, model->panSpeedMax());
+	const int tilt = qBound<int>(model->tiltSpeedMin(), tiltSpeed, model->tiltSpeedMax());
 	return motion(
 		PanTilt, false,
 		[move, pan, tilt, panDirection, tiltDirection](viscaIpModule &link) {
@@ -477,9 +260,10 @@ bool CameraSession::drive(int panDirection, int panSpeed, int tiltDirection, int
 
 bool CameraSession::zoomAt(bool in, int speed, Done done)
 {
-	if (!m_model)
+	const std::shared_ptr<ViscaParamOps> model = this->model();
+	if (!model)
 		return false;
-	const int clamped = qBound(qMax<int>(0, m_model->zoomSpeedMin()), speed, qMin<int>(7, m_model->zoomSpeedMax()));
+	const int clamped = qBound(qMax<int>(0, model->zoomSpeedMin()), speed, qMin<int>(7, model->zoomSpeedMax()));
 	return motion(
 		Zoom, false,
 		[in, clamped](viscaIpModule &link) {
@@ -515,9 +299,10 @@ void CameraSession::finishMotion(bool panTilt, bool zoom, int boundMs)
 
 bool CameraSession::setLimit(Limit limit, int degrees)
 {
-	if (m_state != State::Connected || !m_model)
+	const std::shared_ptr<ViscaParamOps> model = this->model();
+	if (state() != State::Connected || !model)
 		return false;
-	const ViscaParamOps &ops = *m_model;
+	const ViscaParamOps &ops = *model;
 	using Setter = void (viscaIpModule::*)(int, unsigned int, unsigned int);
 	struct Row {
 		Setter setter;
@@ -553,9 +338,10 @@ bool CameraSession::clearLimits()
 
 bool CameraSession::read(Value value, QObject *context, Answer answer)
 {
-	if (m_state != State::Connected || m_worker == nullptr)
+	CameraWorker *worker = connectedWorker();
+	if (worker == nullptr)
 		return false;
-	m_worker->post<ReadResult>(
+	worker->post<ReadResult>(
 		CameraWorker::neverMerged,
 		[value](Link &link) {
 			ReadResult result;
@@ -577,9 +363,10 @@ bool CameraSession::read(Value value, QObject *context, Answer answer)
 
 bool CameraSession::sendRaw(const QByteArray &visca, RawAnswer answer)
 {
-	if (m_state != State::Connected || m_worker == nullptr)
+	CameraWorker *worker = connectedWorker();
+	if (worker == nullptr)
 		return false;
-	m_worker->post<RawVisca::Result>(
+	worker->post<RawVisca::Result>(
 		CameraWorker::neverMerged,
 		[visca](Link &link) {
 			if (!link)
@@ -600,20 +387,17 @@ bool CameraSession::sendRaw(const QByteArray &visca, RawAnswer answer)
 
 bool CameraSession::wait(int milliseconds)
 {
-	if (m_state != State::Connected || m_worker == nullptr)
+	CameraWorker *worker = connectedWorker();
+	if (worker == nullptr)
 		return false;
-	m_worker->post(CameraWorker::neverMerged, [milliseconds](Link &) { CameraWorker::sleepFor(milliseconds); });
+	worker->post(CameraWorker::neverMerged, [milliseconds](Link &) { CameraWorker::sleepFor(milliseconds); });
 	return true;
 }
 
 bool CameraSession::setTally(TallyLamp::Lamp lamp, bool on, Done done)
 {
-	if (m_state != State::Connected || m_worker == nullptr)
-		return false;
 	// A lamp is not an operator's command: no pause after it, so a recall of the same cut follows at once.
-	m_worker->postCommand(
+	return command(
 		tallyMergeKind + static_cast<int>(lamp),
-		[lamp, on](Link &link) { return link ? TallyLamp::send(*link, lamp, on) : false; }, this,
-		done ? [done](CameraWorker::Outcome outcome) { done(outcomeOf(outcome)); } : CameraWorker::Finished());
-	return true;
+		[lamp, on](viscaIpModule &link) { return TallyLamp::send(link, lamp, on); }, done, false);
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 
+#include "control/CameraConnection.h"
 #include "control/TallyLamp.h"
 
 #include <QObject>
@@ -11,20 +12,15 @@
 #include <functional>
 #include <memory>
 
-class CameraWorker;
-class QTimer;
 class ViscaParamOps;
 
-// One camera slot, for as long as the module runs: the camera's worker and link, its connection state, the link
-// check with reconnection, and every camera operation as a typed call that queues on the worker. The panel,
-// hotkeys and remote requests all drive a camera through its session. Lives on the interface thread; nothing
-// here waits on the network.
-class CameraSession : public QObject {
+// One camera slot, for as long as the module runs: its connection (see CameraConnection), and every camera
+// operation as a typed call that queues on the worker. The panel, hotkeys and remote requests all drive a camera
+// through its session. Lives on the interface thread; nothing here waits on the network.
+class CameraSession : public CameraConnection {
 	Q_OBJECT
 
 public:
-	enum class State { NoAddress, Connecting, Connected, NotAnswering };
-	Q_ENUM(State)
 	enum class Direction { Up, Down, Left, Right, UpLeft, UpRight, DownLeft, DownRight };
 	// Value settings: each sends its command at once; a waiting one of the same setting gives way to the newest.
 	enum class Setting {
@@ -69,41 +65,18 @@ public:
 	Q_ENUM(Value)
 	enum class Speed { Pan, Tilt, Zoom, Focus };
 	enum class Limit { TiltUp, TiltDown, PanLeft, PanRight };
-	// How an operation ended: completed by the camera, failed (no answer or an error) or dropped unsent.
-	enum class Outcome { Completed, Failed, Dropped };
-	using Done = std::function<void(Outcome)>;
 	// answered is false when the camera gave no valid answer (value is then 0).
 	using Answer = std::function<void(bool answered, int value)>;
 	// The camera's replies to a raw message (VISCA bytes each), with how it ended.
 	using RawAnswer = std::function<void(Outcome outcome, const QList<QByteArray> &replies)>;
 
-	static constexpr int defaultPort = 52381;
-	static constexpr int defaultCheckInterval = 8000;
-
 	explicit CameraSession(int slot, QObject *parent = nullptr);
 	~CameraSession() override;
 
 	int slot() const { return m_slot; }
-	State state() const { return m_state; }
-	QString address() const { return m_address; }
 	QString modelName() const;
-	// The connected model's tables and ranges; null until the camera was identified.
-	std::shared_ptr<ViscaParamOps> model() const { return m_model; }
 	// Per-camera settings follow the address and the model: the address text followed by the model name.
 	QString settingsPrefix() const;
-
-	// A new address (empty: none) drops the old camera and connects the new one; the same address does nothing.
-	void setAddress(const QString &address);
-	// Begins connecting (when there is an address) and the periodic link check.
-	void start();
-	// Drops waiting operations, cuts a wait in progress short and joins the worker.
-	void shutdown();
-	// Nothing waiting on the camera and no connection attempt in progress.
-	bool isIdle() const;
-
-	// For tools and tests with simulated cameras: the camera port and the link-check period.
-	void setCameraPort(int port) { m_port = port; }
-	void setCheckInterval(int milliseconds);
 
 	// Operations. Each queues on the camera's worker and returns false (queuing nothing) unless the camera is
 	// connected. done, when given, is called here with the outcome; answer with the value read.
@@ -149,7 +122,6 @@ public:
 	bool locked() const { return m_locked; }
 
 signals:
-	void stateChanged(CameraSession::State state);
 	void presetRecalled(int number);
 	// Every valid answer of a read, for whoever shows the camera's values.
 	void valueRead(CameraSession::Value value, int answer);
@@ -157,28 +129,10 @@ signals:
 	void refused();
 
 private:
-	void setState(State state);
-	void connectCamera();
-	void checkLink();
-	void retireWorker();
-	bool command(int kind, std::function<bool(class viscaIpModule &)> operation, Done done);
-	bool motion(int channel, bool stop, std::function<bool(class viscaIpModule &)> operation, Done done,
-		    bool paced = true);
 	bool stopLens(bool zoom, Answer position, Done done);
 	// True (and refused() emitted) when the lock turns the operation away.
 	bool refuseLocked();
 
 	const int m_slot;
-	State m_state = State::NoAddress;
-	QString m_address;
-	std::shared_ptr<ViscaParamOps> m_model;
-	CameraWorker *m_worker = nullptr;
-	QTimer *m_checkTimer = nullptr;
-	int m_port = defaultPort;
-	bool m_started = false;
-	bool m_connecting = false;
-	bool m_checking = false;
 	bool m_locked = false;
-	// Speeds the operator confirmed (-1: the link's own default), given again to a new link after a reconnect.
-	int m_speeds[4] = {-1, -1, -1, -1};
 };

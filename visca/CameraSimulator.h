@@ -1,5 +1,8 @@
 #pragma once
 
+#include "SimulatedCamera.h"
+#include "TrafficLog.h"
+
 #include <QByteArray>
 #include <QList>
 
@@ -8,7 +11,6 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstdio>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -39,7 +41,7 @@
 //   "QK-H32PN" reports "VIL" like "QK-H32P", so it identifies as "QK-H32P".
 class CameraSimulator {
 public:
-	enum class IdInquiry { Version, First, Second };
+	using IdInquiry = SimulatedCamera::IdInquiry;
 
 	struct Options {
 		std::string model = "QK-H57P";         // one of knownModels()
@@ -74,49 +76,7 @@ public:
 		QByteArray inquiryReply;    // VISCA reply to every inquiry but the ID ones; empty: the state's answer
 	};
 
-	// Camera state as the commands left it; values as the commands carried them.
-	struct State {
-		int panSpeed = 0;
-		int tiltSpeed = 0;
-		int panDirection = 3;  // 01 left, 02 right, 03 stop
-		int tiltDirection = 3; // 01 up, 02 down, 03 stop
-		int homeCount = 0;
-		int zoomPosition = 0;
-		int focusPosition = 0;
-		int zoomDrive = 0;  // last byte of 81 01 04 07 xx FF
-		int focusDrive = 0; // last byte of 81 01 04 08 xx FF
-		bool autoFocus = true;
-		int exposureMode = 0;
-		int shutter = 0;
-		int iris = 0;
-		int gain = 0;
-		int whiteBalanceMode = 0;
-		int onePushCount = 0;
-		int redGain = 0;
-		int blueGain = 0;
-		int gamma = 0;
-		int imageMode = 0;
-		int hue = 0;
-		int saturation = 0;
-		int sharpness = 0;
-		int mirror = 3; // 02 on, 03 off
-		int flip = 3;
-		int presetSpeed = 0;
-		int recalledPreset = 0;
-		int storedPreset = 0;
-		int speedCompensation = 0;
-		bool redLamp = false;
-		bool greenLamp = false;
-		int downLeftPan = 65535;
-		int downLeftTilt = 65535;
-		int upRightPan = 0;
-		int upRightTilt = 0;
-		int clearDownLeftCount = 0;
-		int clearUpRightCount = 0;
-		int interfaceClearCount = 0;
-		int commandCount = 0; // commands acknowledged
-		int inquiryCount = 0; // inquiries answered
-	};
+	using State = SimulatedCamera::State;
 
 	// A received datagram and where it came from.
 	struct Datagram {
@@ -161,9 +121,9 @@ public:
 	bool sendToLastPeer(const QByteArray &datagram);
 
 	// The simulator's own table of models and their ID codes ("QK-JS4" reports none: empty string).
-	static std::vector<std::string> knownModels();
-	static bool isKnownModel(const std::string &model);
-	static std::string idCodeForModel(const std::string &model);
+	static std::vector<std::string> knownModels() { return SimulatedCamera::knownModels(); }
+	static bool isKnownModel(const std::string &model) { return SimulatedCamera::isKnownModel(model); }
+	static std::string idCodeForModel(const std::string &model) { return SimulatedCamera::idCodeForModel(model); }
 
 private:
 	void run();
@@ -176,8 +136,6 @@ private:
 	void transmit(const QByteArray &datagram, const sockaddr_in &to, bool foreign);
 	void sendDue(); // scheduled replies whose time has come
 	int msUntilNextDue() const;
-	void log(const char *direction, const QByteArray &datagram);
-	void logLine(const std::string &text);
 
 	Options m_options;
 	struct Scheduled {
@@ -200,10 +158,9 @@ private:
 	mutable std::condition_variable m_received;
 	std::vector<Datagram> m_datagrams;
 	QList<QByteArray> m_sent;
-	State m_state;
+	SimulatedCamera m_camera; // guarded by m_mutex
 	int m_replyCounter = 0;
 	bool m_havePeer = false;
 	sockaddr_in m_lastPeer{};
-	std::mutex m_stopMutex;
-	FILE *m_log = nullptr;
+	TrafficLog m_log;
 };

@@ -5,11 +5,10 @@
 #include <QObject>
 #include <QString>
 
-class QElapsedTimer;
-class QUdpSocket;
+#include "ViscaTransport.h"
 
-// Link to one camera: VISCA over IP on UDP. Every operation blocks until the camera answered or the
-// reply wait ran out; a link is used from one thread at a time.
+// Link to one camera: its command set over a VISCA-over-IP transport. Every operation blocks until the camera
+// answered or the reply wait ran out; a link is used from one thread at a time.
 class viscaIpModule : public QObject {
 	Q_OBJECT
 
@@ -29,21 +28,24 @@ public:
 	virtual bool setPresetSpeed(int speed);
 
 	// Sends caller-made inquiry bytes (at most 16) and hands back the first datagram, header included.
-	QByteArray sendRawInquiry(QByteArray &reply, const unsigned char *payload, int length);
+	QByteArray sendRawInquiry(QByteArray &reply, const unsigned char *payload, int length)
+	{
+		return m_transport.sendRawInquiry(reply, payload, length);
+	}
 
 	// Motion
-	bool moveUp();
-	bool moveDown();
-	bool moveLeft();
-	bool moveRight();
-	bool moveUpLeft();
-	bool moveUpRight();
-	bool moveDownLeft();
-	bool moveDownRight();
-	bool panTiltStop();
+	bool moveUp() { return moveWith(0x03, 0x01); }
+	bool moveDown() { return moveWith(0x03, 0x02); }
+	bool moveLeft() { return moveWith(0x01, 0x03); }
+	bool moveRight() { return moveWith(0x02, 0x03); }
+	bool moveUpLeft() { return moveWith(0x01, 0x01); }
+	bool moveUpRight() { return moveWith(0x02, 0x01); }
+	bool moveDownLeft() { return moveWith(0x01, 0x02); }
+	bool moveDownRight() { return moveWith(0x02, 0x02); }
+	bool panTiltStop() { return moveWith(0x03, 0x03); }
 	bool panTiltHome();
-	void setPanSpeed(int speed);
-	void setTiltSpeed(int speed);
+	void setPanSpeed(int speed) { m_panSpeed = speed; }
+	void setTiltSpeed(int speed) { m_tiltSpeed = speed; }
 
 	// Zoom and focus
 	bool zoomTele();
@@ -51,7 +53,7 @@ public:
 	bool zoomStop();
 	bool setZoomPosition(int position);
 	int getZoomPosition();
-	void setZoomSpeed(int speed);
+	void setZoomSpeed(int speed) { m_zoomSpeed = speed; }
 	bool focusNear();
 	bool focusFar();
 	bool focusStop();
@@ -59,10 +61,10 @@ public:
 	int getFocusPosition();
 	bool setAutoFocus(bool on);
 	bool isAutoFocus();
-	void setFocusSpeed(int speed);
+	void setFocusSpeed(int speed) { m_focusSpeed = speed; }
 
 	// Presets (the number belongs to this link: set it and recall or store in one operation)
-	void setPresetNumber(int number);
+	void setPresetNumber(int number) { m_presetNumber = number; }
 	bool recallPreset();
 	bool storePreset();
 
@@ -101,32 +103,37 @@ public:
 	bool setSpeedCompensation(int value);
 
 	// Transport building blocks
-	unsigned int nextSequence();
-	unsigned int fillHeader(unsigned char *buffer, unsigned char payloadType, int length);
-	qint64 sendPacket(const unsigned char *bytes, int length);
-	// One datagram from the camera's address and port within the reply wait, or empty; others are skipped.
-	QByteArray readReply(QByteArray &reply);
-	// Acknowledgement (90 4y FF) then completion (90 5y FF) carrying the number; an error reply fails at once.
-	bool waitCommandDone(unsigned int sequence);
-	bool isErrorReply(const QByteArray &reply);
-	// The camera's answer (90 50 ... FF, of answerLength VISCA bytes unless 0) carrying the number, or empty.
-	QByteArray exchangeInquiry(const unsigned char *packet, int length, unsigned int sequence,
-				   int answerLength = 0);
+	unsigned int nextSequence() { return m_transport.nextSequence(); }
+	unsigned int fillHeader(unsigned char *buffer, unsigned char payloadType, int length)
+	{
+		return m_transport.fillHeader(buffer, payloadType, length);
+	}
+	qint64 sendPacket(const unsigned char *bytes, int length) { return m_transport.sendPacket(bytes, length); }
+	QByteArray readReply(QByteArray &reply) { return m_transport.readReply(reply); }
+	bool waitCommandDone(unsigned int sequence) { return m_transport.waitCommandDone(sequence); }
+	bool isErrorReply(const QByteArray &reply) { return m_transport.isErrorReply(reply); }
+	QByteArray exchangeInquiry(const unsigned char *packet, int length, unsigned int sequence, int answerLength = 0)
+	{
+		return m_transport.exchangeInquiry(packet, length, sequence, answerLength);
+	}
 
-	// Reply decoding: positions count from the start of the datagram; beyond its end they read as 0.
-	static int replyDigit(const QByteArray &reply, int position);
-	static unsigned int replySequence(const QByteArray &reply);
-	// VISCA-over-IP framing of a camera-1 reply: 01 xx, the length of what follows, 90 ... FF.
-	static bool isViscaReply(const QByteArray &datagram);
-	// Sequence bytes 4 to 7 exactly as the link sent them for this number.
-	static bool carriesSequence(const QByteArray &datagram, unsigned int sequence);
+	static int replyDigit(const QByteArray &reply, int position)
+	{
+		return ViscaTransport::replyDigit(reply, position);
+	}
+	static unsigned int replySequence(const QByteArray &reply) { return ViscaTransport::replySequence(reply); }
+	static bool isViscaReply(const QByteArray &datagram) { return ViscaTransport::isViscaReply(datagram); }
+	static bool carriesSequence(const QByteArray &datagram, unsigned int sequence)
+	{
+		return ViscaTransport::carriesSequence(datagram, sequence);
+	}
 	// False when the most recent inquiry got no valid answer; its decoded value is then 0.
-	bool lastInquiryAnswered() const { return m_lastInquiryAnswered; }
+	bool lastInquiryAnswered() const { return m_transport.lastInquiryAnswered(); }
 
 	// Stored state, for callers that show it and for checks.
-	QHostAddress cameraAddress() const { return m_cameraAddress; }
-	int cameraPort() const { return m_cameraPort; }
-	unsigned int sequenceCounter() const { return m_sequence; }
+	QHostAddress cameraAddress() const { return m_transport.cameraAddress(); }
+	int cameraPort() const { return m_transport.cameraPort(); }
+	unsigned int sequenceCounter() const { return m_transport.sequenceCounter(); }
 	int panSpeed() const { return m_panSpeed; }
 	int tiltSpeed() const { return m_tiltSpeed; }
 	int zoomSpeed() const { return m_zoomSpeed; }
@@ -137,34 +144,43 @@ public:
 	int downLeftTiltLimit() const { return m_downLeftTilt; }
 	int presetNumber() const { return m_presetNumber; }
 
-	static const int replyWaitMs = 350;
-	static const int maxPayload = 16;
-	static const int maxDiscarded = 4096; // stale datagrams dropped before one send
+	static const int replyWaitMs = ViscaTransport::replyWaitMs;
+	static const int maxPayload = ViscaTransport::maxPayload;
+	static const int maxDiscarded = ViscaTransport::maxDiscarded;
 
 protected:
-	// Full command exchange: new number, up to `attempts` sends, each waiting for both replies.
-	bool runCommand(const unsigned char *visca, int length, int attempts = 2);
+	bool runCommand(const unsigned char *visca, int length, int attempts = 2)
+	{
+		return m_transport.runCommand(visca, length, attempts);
+	}
 	// One send of a command packet, one acknowledgement-and-completion wait.
-	bool runCommandOnce(const unsigned char *visca, int length);
-	// Inquiry exchange with the sequence check; empty when no answer of answerLength VISCA bytes came.
-	QByteArray runInquiry(const unsigned char *visca, int length, int answerLength);
-	// Inquiry sent once; the first answer of answerLength VISCA bytes from the camera, whatever its number.
-	QByteArray runUncheckedInquiry(const unsigned char *visca, int length, int answerLength);
-	// One address-set packet and one reply read.
-	QByteArray probeAddressSet();
-	void setCamera(const QString &ip, int port);
+	bool runCommandOnce(const unsigned char *visca, int length) { return m_transport.runCommand(visca, length, 1); }
+	QByteArray runInquiry(const unsigned char *visca, int length, int answerLength)
+	{
+		return m_transport.runInquiry(visca, length, answerLength);
+	}
+	QByteArray runUncheckedInquiry(const unsigned char *visca, int length, int answerLength)
+	{
+		return m_transport.runUncheckedInquiry(visca, length, answerLength);
+	}
+	QByteArray probeAddressSet() { return m_transport.probeAddressSet(); }
+	void setCamera(const QString &ip, int port) { m_transport.setCamera(ip, port); }
 
 private:
-	bool hasDatagram() const;
-	// Next datagram from the camera within the wait that timer began; false when the wait ran out.
-	bool receiveFromCamera(QByteArray &datagram, const QElapsedTimer &timer);
 	bool moveWith(unsigned char panDirection, unsigned char tiltDirection);
 	bool sendLimit(unsigned char corner, int pan, int tilt);
+	// Shared shapes of the picture settings (code: the fourth VISCA byte).
+	bool setByte(unsigned char code, int value);      // 81 01 04 cc vv FF
+	bool setLowByte(unsigned char code, int value);   // 81 01 04 cc 00 00 00 vv FF
+	bool setDigitPair(unsigned char code, int value); // 81 01 04 cc 00 00 0p 0q FF
+	// The digit at position of the answer to 81 09 04 cc FF of answerLength VISCA bytes.
+	int inquireDigit(unsigned char code, int answerLength, int position);
+	// Digits 12 and 13 of the long answer to 81 09 04 cc FF, high first.
+	int inquireDigitPair(unsigned char code);
+	// Digits 10 to 13 of the long answer to 81 09 04 cc FF, most significant first (a position).
+	int inquireFourDigits(unsigned char code);
 
-	QUdpSocket *m_socket;
-	QHostAddress m_cameraAddress;
-	int m_cameraPort = 0;
-	unsigned int m_sequence = 0;
+	ViscaTransport m_transport;
 	int m_panSpeed = 11;
 	int m_tiltSpeed = 11;
 	int m_zoomSpeed = 2;
@@ -173,7 +189,6 @@ private:
 	int m_upRightTilt = 0;
 	int m_downLeftTilt = 65535;
 	int m_focusSpeed = 3;
-	bool m_lastInquiryAnswered = false;
 
 	int m_presetNumber = 0;
 };
