@@ -105,8 +105,9 @@ TEST(CameraSession, EightCamerasConnectAndReconnectOnTheirOwn)
 	r.rig->setCheckInterval(300);
 	r.rig->start();
 	for (int slot = 1; slot <= CameraRig::slotCount; ++slot) {
-		if (slot != 3)
+		if (slot != 3) {
 			EXPECT_TRUE(r.connected(slot)) << slot;
+		}
 	}
 	ASSERT_TRUE(waitFor([&] { return r.session(3).state() == State::NotAnswering; }));
 
