@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -214,21 +215,24 @@ void CameraConnection::checkLink()
 		});
 }
 
+// The operation on the worker's link, paced after it unless told otherwise.
+std::function<bool(CameraWorker::Link &)> CameraConnection::onLink(Operation operation, bool paced)
+{
+	return [operation, paced](CameraWorker::Link &link) {
+		if (!link)
+			return false;
+		const bool ok = operation(*link);
+		if (paced)
+			CameraWorker::sleepFor(commandPauseMs);
+		return ok;
+	};
+}
+
 bool CameraConnection::command(int kind, Operation operation, Done done, bool paced)
 {
 	if (m_state != State::Connected || m_worker == nullptr)
 		return false;
-	m_worker->postCommand(
-		kind,
-		[operation, paced](Link &link) {
-			if (!link)
-				return false;
-			const bool ok = operation(*link);
-			if (paced)
-				CameraWorker::sleepFor(commandPauseMs);
-			return ok;
-		},
-		this, reported(done));
+	m_worker->postCommand(kind, onLink(std::move(operation), paced), this, reported(done));
 	return true;
 }
 
@@ -237,16 +241,6 @@ bool CameraConnection::motion(int channel, bool stop, Operation operation, Done 
 {
 	if (m_state != State::Connected || m_worker == nullptr)
 		return false;
-	m_worker->postMotion(
-		channel, stop,
-		[operation, paced](Link &link) {
-			if (!link)
-				return false;
-			const bool ok = operation(*link);
-			if (paced)
-				CameraWorker::sleepFor(commandPauseMs);
-			return ok;
-		},
-		this, reported(done));
+	m_worker->postMotion(channel, stop, onLink(std::move(operation), paced), this, reported(done));
 	return true;
 }

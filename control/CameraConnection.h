@@ -69,6 +69,7 @@ protected:
 	bool motion(int channel, bool stop, Operation operation, Done done, bool paced = true);
 
 private:
+	static std::function<bool(CameraWorker::Link &)> onLink(Operation operation, bool paced);
 	void setState(State state);
 	void connectCamera();
 	void checkLink();

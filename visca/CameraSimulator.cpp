@@ -1,5 +1,7 @@
 #include "CameraSimulator.h"
 
+#include "ViscaBytes.h"
+
 #include "ViscaFrame.h"
 
 #include <arpa/inet.h>
@@ -15,23 +17,9 @@
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> list)
-{
-	QByteArray out;
-	for (int b : list)
-		out.append(static_cast<char>(b));
-	return out;
-}
-
-int at(const QByteArray &a, int i)
-{
-	return i < a.size() ? static_cast<unsigned char>(a.at(i)) : 0;
-}
-
-bool startsWith(const QByteArray &visca, std::initializer_list<int> prefix)
-{
-	return visca.startsWith(bytes(prefix));
-}
+using ViscaBytes::at;
+using ViscaBytes::bytes;
+using ViscaBytes::startsWith;
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "SimulatedCamera.h"
 
+#include "ViscaBytes.h"
+
 #include <utility>
 
 namespace {
@@ -30,23 +32,9 @@ Family familyOf(const std::string &model)
 	return Family::Second;
 }
 
-QByteArray bytes(std::initializer_list<int> list)
-{
-	QByteArray out;
-	for (int b : list)
-		out.append(static_cast<char>(b));
-	return out;
-}
-
-int at(const QByteArray &a, int i)
-{
-	return i < a.size() ? static_cast<unsigned char>(a.at(i)) : 0;
-}
-
-bool startsWith(const QByteArray &visca, std::initializer_list<int> prefix)
-{
-	return visca.startsWith(bytes(prefix));
-}
+using ViscaBytes::at;
+using ViscaBytes::bytes;
+using ViscaBytes::startsWith;
 
 // Four one-digit bytes from position i, most significant first.
 int digits4(const QByteArray &a, int i)
