@@ -17,5 +17,5 @@ if [ ! -f "$themes/Yami.obt" ] || [ ! -f "$themes/Yami_Default.ovt" ]; then
 	echo "FAIL: $tarball has no Yami theme (Yami.obt, Yami_Default.ovt)" >&2
 	exit 1
 fi
-/usr/bin/python3 "$here/compile_obs_theme.py" "$themes" Yami.obt Yami_Default.ovt "$work/Yami.qss"
+/usr/bin/python3 "$here/../../scripts/compile_obs_theme.py" "$themes" Yami.obt Yami_Default.ovt "$work/Yami.qss"
 PTZ_OBS_THEME=$work/Yami.qss "$@"

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Writes the style sheet an OBS 30 or later theme (.obt, with an optional .ovt variant) comes to, as OBS composes
 it at run time: variables resolved, calc() evaluated, theme: image paths made absolute. Lets the layout test
-build the panel with that OBS's own theme outside OBS.
+and the gallery (ptzgallery --app-style-sheet) show the panel with that OBS's own theme outside OBS.
 
 usage: compile_obs_theme.py THEMES_DIR BASE.obt [VARIANT.ovt] OUT.qss
 """
