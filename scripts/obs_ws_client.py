@@ -7,6 +7,7 @@ import base64
 import hashlib
 import itertools
 import json
+import threading
 import time
 
 import websocket  # python3-websocket
@@ -110,6 +111,18 @@ class ObsClient:
                 return None
             finally:
                 self.ws.settimeout(10)
+
+    def answer_close_in_background(self):
+        """Reads on in a thread so that OBS's closing handshake is answered while it quits, as a live client's
+        would be (obs-websocket otherwise waits 5 s for it)."""
+        def drain():
+            try:
+                self.ws.settimeout(None)
+                while self.ws.connected:
+                    self.ws.recv()
+            except Exception:  # noqa: BLE001 - the server has gone
+                pass
+        threading.Thread(target=drain, daemon=True).start()
 
     def close(self):
         self.ws.close()

@@ -230,7 +230,9 @@ def main():
         request_checks(client, cam1)
         ordering_checks(session, client, cam1)
         event_checks(client, cam1)
+        client.answer_close_in_background()
         seconds = session.quit_obs(timeout=10)
+        print(f"OBS quit in {seconds:.2f} s" if seconds is not None else "OBS did not quit", flush=True)
         check("OBS exits cleanly with a client connected", seconds is not None and session.obs.returncode == 0,
               session.obs.returncode)
     except HarnessError as error:
