@@ -444,8 +444,8 @@ class ObsSession:
         """File > Exit through the keyboard; returns the seconds OBS took to exit or None."""
         win = self.main_window()
         start = time.monotonic()
-        # A loaded machine may drop keys typed before the menu opened: the keys go once more half way.
-        for attempt in range(2):
+        # A loaded machine may drop keys typed before the menu opened: the keys go again a third and two thirds in.
+        for attempt in range(3):
             if win:
                 if attempt:
                     print("OBS still running: File > Exit typed again", flush=True)
@@ -453,7 +453,7 @@ class ObsSession:
                 self.key("alt+f", window=win)
                 self.key("Up", "Return")
             try:
-                self.obs.wait(timeout / 2)
+                self.obs.wait(timeout / 3)
                 return time.monotonic() - start
             except subprocess.TimeoutExpired:
                 win = self.main_window()
