@@ -2,7 +2,8 @@
 # Builds everything and runs every test (unit, widget, namespace and end-to-end), once against Qt 5 (OBS 29)
 # in BUILD_DIR and once against Qt 6 (OBS 30 and later) in QT6_BUILD_DIR.
 # OBS_QT6_TARBALL: an OBS 30 or later built on Qt 6 (.tar.xz) for the Qt 6 module's end-to-end test.
-# OBS_QT6_WEBSOCKET: obs-websocket built for that OBS (.tar.xz, unpacked over it) for the Qt 6 scene test.
+# OBS_QT6_WEBSOCKET: obs-websocket built for that OBS (.tar.xz, unpacked over it) for the Qt 6 scene and remote
+# tests; by default the obs-websocket tarball beside OBS_QT6_TARBALL.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build}
