@@ -1,5 +1,6 @@
 #include "control/RawVisca.h"
 
+#include "visca/ViscaFrame.h"
 #include "visca/viscaIpModule.h"
 
 #include <QElapsedTimer>
@@ -9,7 +10,8 @@
 
 namespace {
 
-constexpr int headerSize = 8;
+constexpr int headerSize = int(ViscaFrame::headerSize);
+constexpr int maxLength = viscaIpModule::maxPayload;
 constexpr unsigned char typeCommand = 0x00;
 constexpr unsigned char typeInquiry = 0x10;
 // A command is acknowledged, then completed: two reply waits; stale or foreign datagrams are skipped, bounded.

@@ -10,7 +10,6 @@ class viscaIpModule;
 class RawVisca {
 public:
 	static constexpr int minLength = 3;
-	static constexpr int maxLength = 16;
 
 	struct Result {
 		// The camera completed the command or answered the inquiry (an error reply or silence: false).

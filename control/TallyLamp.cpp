@@ -1,12 +1,13 @@
 #include "control/TallyLamp.h"
 
+#include "visca/ViscaFrame.h"
 #include "visca/viscaIpModule.h"
 
 #include <cstring>
 
 namespace {
 
-constexpr int headerSize = 8;
+constexpr int headerSize = int(ViscaFrame::headerSize);
 constexpr unsigned char typeCommand = 0x00;
 
 } // namespace
